@@ -1,0 +1,124 @@
+#include "install/install_sequence.h"
+
+#include <algorithm>
+#include <optional>
+#include <stdexcept>
+
+#include "install/catalogue.h"
+#include "install/cleanup_list.h"
+#include "install/disk_selection.h"
+#include "install/scripts.h"
+
+namespace install {
+namespace {
+
+// Sleeps the whole time while the window keeps answering.
+void WaitResponsive(std::uint32_t milliseconds, ui::Toolkit& toolkit, OperatingSystem& os) {
+  const std::uint64_t end = os.Milliseconds() + milliseconds;
+  for (std::uint64_t now = os.Milliseconds(); now < end; now = os.Milliseconds()) {
+    os.Sleep(static_cast<std::uint32_t>(std::min<std::uint64_t>(kResponsiveSliceMs, end - now)));
+    toolkit.ProcessMessages();
+  }
+}
+
+void WriteResource(OperatingSystem& os, const char* name, const std::string& path) {
+  std::unique_ptr<Resource> resource = os.OpenResource(name);
+  os.WriteFile(path, resource->Bytes());
+}
+
+void SaveAndStart(OperatingSystem& os, const std::string& path,
+                  const std::vector<std::string>& lines) {
+  os.SaveLines(path, lines);
+  if (os.FileExists(path)) os.OpenHidden(path);
+}
+
+// The main part; returns early for the stops that show their own message or none.
+void Install(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSystem& os,
+             CleanupList& cleanup) {
+  std::unique_ptr<Resource> payload = os.OpenResource(kPayloadResource);
+
+  const std::string disk_root = ResolveDiskRoot(os, controls.disk_box.Text());
+  if (!IsValidDiskRoot(disk_root)) {
+    toolkit.ShowMessage(kInvalidDiskText);
+    return;
+  }
+  const std::string target = TargetFolder(disk_root);
+  const std::string extracted = ExtractedFolder(disk_root);
+  controls.display.SetVisible(true);
+
+  os.MakeDirectory(target);
+  if (!os.DirectoryExists(target)) {
+    toolkit.ShowMessage(kFolderFailedText);
+    return;
+  }
+  toolkit.ProcessMessages();
+
+  os.WriteFile(target + kPayloadFile, payload->Bytes());
+  payload.reset();
+  cleanup.Add(target + kPayloadFile);
+  toolkit.ProcessMessages();
+  WriteResource(os, kArchiveLibraryResource, target + kArchiveLibraryFile);
+  cleanup.Add(target + kArchiveLibraryFile);
+  WriteResource(os, kArchiveProgramResource, target + kArchiveProgramFile);
+  cleanup.Add(target + kArchiveProgramFile);
+  toolkit.ProcessMessages();
+
+  const std::string extraction_script = target + kExtractionScriptFile;
+  SaveAndStart(os, extraction_script, ExtractionScript(disk_root));
+  cleanup.Add(extraction_script);
+
+  // A folder left by an earlier installation ends the wait at once.
+  const std::uint64_t started = os.Milliseconds();
+  while (!os.DirectoryExists(extracted)) {
+    if (os.Milliseconds() - started >= kExtractedFolderTimeoutMs)
+      throw std::runtime_error(kExtractionFailedText);
+    os.Sleep(1);
+    toolkit.ProcessMessages();
+  }
+  cleanup.Add(target + kRegisterScriptFile);
+
+  toolkit.ProcessMessages();
+  WaitResponsive(10'000, toolkit, os);
+  if (!os.DirectoryExists(extracted)) return;
+
+  SaveAndStart(os, extracted + kSecondScriptFile, SecondScript(disk_root));
+  WriteResource(os, InstallResourceName(disk_root).c_str(), target + kLauncherFile);
+
+  const std::string probe = extracted + kSetupProbeFile;
+  bool probe_found = os.FileExists(probe);
+  for (int polls = 0; !probe_found && polls < kSetupProbePolls; ++polls) {
+    os.Sleep(1'000);
+    toolkit.ProcessMessages();
+    probe_found = os.FileExists(probe);
+  }
+  if (!probe_found) throw std::runtime_error(kExtractionFailedText);
+
+  toolkit.ProcessMessages();
+  WaitResponsive(60'000, toolkit, os);
+  toolkit.ProcessMessages();
+  os.OpenHidden(target + kLauncherFile);
+  controls.display.SetCaption(kInstalledText);
+  toolkit.ProcessMessages();
+}
+
+}  // namespace
+
+void InstallSystem(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSystem& os) {
+  CleanupList cleanup;
+  toolkit.SetScreenCursor(ui::Cursor::HourGlass);
+  controls.close_button.SetEnabled(false);
+
+  std::optional<std::string> error;
+  try {
+    Install(controls, toolkit, os, cleanup);
+  } catch (const std::exception& failure) {
+    error = failure.what();
+  }
+
+  cleanup.DeleteExisting(os);
+  controls.close_button.SetEnabled(true);
+  toolkit.SetScreenCursor(ui::Cursor::Default);
+  if (error) toolkit.ShowMessage(*error);
+}
+
+}  // namespace install

@@ -1,0 +1,127 @@
+#include "tests/doubles/memory_system.h"
+
+#include <stdexcept>
+
+#include "install/scripts.h"
+
+namespace doubles {
+namespace {
+
+std::string Parent(const std::string& path) {
+  std::string trimmed = path;
+  if (!trimmed.empty() && trimmed.back() == '\\') trimmed.pop_back();
+  std::size_t slash = trimmed.rfind('\\');
+  return slash == std::string::npos ? "" : trimmed.substr(0, slash + 1);
+}
+
+std::string AsFolder(std::string path) {
+  if (path.empty() || path.back() != '\\') path += '\\';
+  return path;
+}
+
+class MemoryResource : public install::Resource {
+ public:
+  MemoryResource(MemorySystem& os, std::string name, std::string_view bytes)
+      : os_(os), name_(std::move(name)), bytes_(bytes) {
+    ++os_.open_resources;
+    os_.log.push_back("resource " + name_);
+  }
+  ~MemoryResource() override {
+    --os_.open_resources;
+    os_.log.push_back("release " + name_);
+  }
+  std::string_view Bytes() const override { return bytes_; }
+
+ private:
+  MemorySystem& os_;
+  std::string name_;
+  std::string_view bytes_;
+};
+
+}  // namespace
+
+MemorySystem::MemorySystem(VirtualClock& clock) : clock_(clock) {}
+
+void MemorySystem::AddDrive(const std::string& drive, bool read_only) {
+  directories.insert(drive + "\\");
+  if (read_only) read_only_drives.insert(drive);
+}
+
+std::vector<std::string> MemorySystem::Logged(const std::string& verb) const {
+  std::vector<std::string> paths;
+  for (const std::string& entry : log)
+    if (entry.rfind(verb + " ", 0) == 0) paths.push_back(entry.substr(verb.size() + 1));
+  return paths;
+}
+
+std::unique_ptr<install::Resource> MemorySystem::OpenResource(std::string_view name) {
+  std::string upper(name);
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  auto found = resources.find(upper);
+  if (found == resources.end())
+    throw std::runtime_error("找不到资源 \"" + std::string(name) + "\"");
+  return std::make_unique<MemoryResource>(*this, upper, found->second);
+}
+
+bool MemorySystem::Writable(const std::string& path) const {
+  return directories.contains(Parent(path)) && !read_only_drives.contains(path.substr(0, 2));
+}
+
+void MemorySystem::WriteFile(const std::string& path, std::string_view bytes) {
+  if (!Writable(path) || directories.contains(AsFolder(path)))
+    throw std::runtime_error("无法创建文件 \"" + path + "\"：拒绝访问。");
+  log.push_back("write " + path);
+  files[path] = std::string(bytes);
+}
+
+void MemorySystem::SaveLines(const std::string& path, const std::vector<std::string>& lines) {
+  WriteFile(path, install::ScriptBytes(lines));
+  log.back() = "save " + path;
+}
+
+void MemorySystem::MakeDirectory(const std::string& path) {
+  log.push_back("mkdir " + path);
+  if (Writable(path)) directories.insert(AsFolder(path));
+}
+
+bool MemorySystem::DirectoryExists(const std::string& path) {
+  if (path.size() == 3) log.push_back("probe " + path);
+  return directories.contains(AsFolder(path));
+}
+
+bool MemorySystem::FileExists(const std::string& path) { return files.contains(path); }
+
+void MemorySystem::OpenHidden(const std::string& path) {
+  log.push_back("open " + path);
+  if (path.ends_with("\\un7zip_duzozudiv.bat")) StartExtraction(path);
+}
+
+void MemorySystem::RemoveFile(const std::string& path) {
+  if (undeletable.contains(path)) return;
+  log.push_back("delete " + path);
+  files.erase(path);
+}
+
+// The script's last line names the output folder after "-o"; the archive's top folder appears
+// there, and later the setup probe inside it.
+void MemorySystem::StartExtraction(const std::string& script) {
+  const std::string& text = files.at(script);
+  std::size_t output = text.rfind("-o");
+  if (output == std::string::npos) return;
+  const std::string target = text.substr(output + 2, text.find("\r\n", output) - output - 2);
+  const std::string extracted = target + "duzozudiv\\";
+  const std::uint64_t now = clock_.now();
+  if (extraction.folder_after_ms) {
+    clock_.At(now + *extraction.folder_after_ms, [this, extracted] {
+      directories.insert(extracted);
+      files[extracted + "澄岚汽车用品销售工作系统.exe"] = "MZ";
+    });
+  }
+  if (extraction.folder_after_ms && extraction.probe_after_ms) {
+    clock_.At(now + *extraction.probe_after_ms,
+              [this, extracted] { files[extracted + "zerarivur.exe"] = "MZ"; });
+  }
+}
+
+}  // namespace doubles

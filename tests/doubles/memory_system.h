@@ -1,0 +1,60 @@
+// An operating system in memory: drives, folders and files as maps, time on a virtual clock,
+// and a stand-in for the extraction that reacts when the extraction script is opened.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "install/operating_system.h"
+#include "tests/doubles/virtual_clock.h"
+
+namespace doubles {
+
+// What the stand-in extraction does once its script has been opened; nothing happens for a
+// stage left empty.
+struct Extraction {
+  std::optional<std::uint64_t> folder_after_ms;  // the extracted folder appears
+  std::optional<std::uint64_t> probe_after_ms;   // then "zerarivur.exe" in it
+};
+
+class MemorySystem : public install::OperatingSystem {
+ public:
+  explicit MemorySystem(VirtualClock& clock);
+
+  // The machine: "d:" adds drive D with its root folder.
+  void AddDrive(const std::string& drive, bool read_only = false);
+  std::map<std::string, std::string> resources;  // upper-case name -> bytes
+  std::set<std::string> directories;             // "d:\", "d:\duzozudiv\", ...
+  std::map<std::string, std::string> files;
+  std::set<std::string> read_only_drives;
+  std::set<std::string> undeletable;  // files in use
+  Extraction extraction{1'500, 30'000};
+
+  // What happened, in order: "mkdir P", "write P", "save P", "open P", "delete P", "probe P"
+  // (a directory test of a drive root), and "resource N" / "release N".
+  std::vector<std::string> log;
+  int open_resources = 0;
+  std::vector<std::string> Logged(const std::string& verb) const;
+
+  // install::OperatingSystem
+  std::unique_ptr<install::Resource> OpenResource(std::string_view name) override;
+  void WriteFile(const std::string& path, std::string_view bytes) override;
+  void SaveLines(const std::string& path, const std::vector<std::string>& lines) override;
+  void MakeDirectory(const std::string& path) override;
+  bool DirectoryExists(const std::string& path) override;
+  bool FileExists(const std::string& path) override;
+  void OpenHidden(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
+  void Sleep(std::uint32_t milliseconds) override { clock_.Advance(milliseconds); }
+  std::uint64_t Milliseconds() override { return clock_.now(); }
+
+ private:
+  bool Writable(const std::string& path) const;
+  void StartExtraction(const std::string& script);
+  VirtualClock& clock_;
+};
+
+}  // namespace doubles

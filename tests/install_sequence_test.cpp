@@ -1,0 +1,289 @@
+#include "install/install_sequence.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "tests/test_window.h"
+
+namespace {
+
+using Paths = std::vector<std::string>;
+
+constexpr char kTarget[] = "d:\\duzozudiv\\";
+constexpr char kExtracted[] = "d:\\duzozudiv\\duzozudiv\\";
+
+std::string T(const std::string& file) { return kTarget + file; }
+std::string X(const std::string& file) { return kExtracted + file; }
+
+// A machine with drives C and D, the program file's resources, and a window ready to install.
+struct Installation : doubles::TestWindow {
+  Installation() {
+    os.AddDrive("c:");
+    os.AddDrive("d:");
+    os.resources = {
+        {"DUZOZUDIV", "PK\x03\x04 payload"}, {"7Z", "MZ library"}, {"7ZEXE", "MZ program"}};
+    for (char letter : std::string("CDEFG"))
+      os.resources[std::string(1, letter) + "INSTALL"] = std::string("start ") +
+                                                         static_cast<char>(letter + 32) +
+                                                         ":\\duzozudiv\\duzozudiv\\app.exe";
+    Open();
+    Agree();
+  }
+  void Install() { ASSERT_EQ(toolkit.Click("btnInstall"), "btnInstall"); }
+  // The file-system steps only, in order.
+  Paths Steps() const {
+    Paths steps;
+    for (const std::string& entry : os.log)
+      if (entry.rfind("resource", 0) != 0 && entry.rfind("release", 0) != 0 &&
+          entry.rfind("probe", 0) != 0)
+        steps.push_back(entry);
+    return steps;
+  }
+  void ExpectStopped() {
+    EXPECT_EQ((*this)["BCButton1"].caption, install::kInstallingText);
+    EXPECT_TRUE((*this)["btnClose"].enabled);
+    EXPECT_FALSE((*this)["btnInstall"].enabled);
+    EXPECT_EQ(toolkit.cursor, ui::Cursor::Default);
+    EXPECT_EQ(os.open_resources, 0);
+  }
+};
+
+const Paths kTemporaryFiles = {T("duzozudiv.7z"), T("7z.dll"), T("7z.exe"),
+                               T("un7zip_duzozudiv.bat")};
+
+TEST(InstallSequence, CompleteInstallation) {
+  Installation w;
+  w.Install();
+
+  EXPECT_EQ(
+      w.Steps(),
+      (Paths{"mkdir " + std::string(kTarget), "write " + T("duzozudiv.7z"), "write " + T("7z.dll"),
+             "write " + T("7z.exe"), "save " + T("un7zip_duzozudiv.bat"),
+             "open " + T("un7zip_duzozudiv.bat"), "save " + X("un7zip_qelsystemii.bat"),
+             "open " + X("un7zip_qelsystemii.bat"), "write " + T("install.bat"),
+             "open " + T("install.bat"), "delete " + T("duzozudiv.7z"), "delete " + T("7z.dll"),
+             "delete " + T("7z.exe"), "delete " + T("un7zip_duzozudiv.bat")}));
+  for (const std::string& path : kTemporaryFiles) EXPECT_FALSE(w.os.files.contains(path)) << path;
+  EXPECT_EQ(w.os.files.at(T("install.bat")), w.os.resources.at("DINSTALL"));
+  EXPECT_EQ(w.os.files.at(X("un7zip_qelsystemii.bat")), "d:\r\ncd d:\\duzozudiv\\duzozudiv\\\r\n");
+  EXPECT_TRUE(w.os.files.contains(X("zerarivur.exe")));
+
+  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_TRUE(w["BCButton1"].visible);
+  EXPECT_FALSE(w["Memo1"].visible);
+  EXPECT_TRUE(w["btnClose"].enabled);
+  EXPECT_FALSE(w["btnInstall"].enabled);
+  EXPECT_EQ(w.toolkit.cursor, ui::Cursor::Default);
+  EXPECT_TRUE(w.toolkit.messages.empty());
+  // Folder after 1.5 s, 10 s, the probe at 30 s, 60 s.
+  EXPECT_GE(w.clock.now(), 90'000u);
+  EXPECT_LT(w.clock.now(), 92'000u);
+}
+
+TEST(InstallSequence, WrittenFilesHoldTheResourcesAndEachIsReleasedAtOnce) {
+  Installation w;
+  w.os.undeletable = {T("duzozudiv.7z"), T("7z.dll"), T("7z.exe"), T("un7zip_duzozudiv.bat")};
+  w.Install();
+  EXPECT_EQ(w.os.files.at(T("duzozudiv.7z")), w.os.resources.at("DUZOZUDIV"));
+  EXPECT_EQ(w.os.files.at(T("7z.dll")), w.os.resources.at("7Z"));
+  EXPECT_EQ(w.os.files.at(T("7z.exe")), w.os.resources.at("7ZEXE"));
+  EXPECT_EQ(w.os.files.at(T("un7zip_duzozudiv.bat")),
+            "d:\r\ncd d:\\duzozudiv\\\r\n7z x -tzip -y -p862  duzozudiv.7z -od:\\duzozudiv\\\r\n");
+  const Paths& log = w.os.log;
+  for (const char* name : {"DUZOZUDIV", "7Z", "7ZEXE", "DINSTALL"}) {
+    auto release = std::find(log.begin(), log.end(), std::string("release ") + name);
+    ASSERT_NE(release, log.end()) << name;
+    EXPECT_EQ((release - 1)->rfind("write ", 0), 0u) << name << " held after its file";
+  }
+  // Deletions that fail are ignored: the files stay and the installation still succeeds.
+  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_TRUE(w.toolkit.messages.empty());
+}
+
+TEST(InstallSequence, StatesWhileInstallingAndTheCloseBoxRefused) {
+  Installation w;
+  int refused = 0, snapshots = 0;
+  w.toolkit.during_pump = [&] {
+    if (snapshots++ == 0) {
+      EXPECT_EQ(w["BCButton1"].caption, install::kInstallingText);
+      EXPECT_FALSE(w["Memo1"].visible);
+      EXPECT_FALSE(w["btnInstall"].enabled);
+      EXPECT_FALSE(w["btnAgree"].visible);
+    } else {
+      EXPECT_FALSE(w["btnClose"].enabled);
+      EXPECT_EQ(w.toolkit.cursor, ui::Cursor::HourGlass);
+    }
+    if (!w.toolkit.PressCloseBox()) ++refused;
+    w.toolkit.Click("btnClose");
+    w.toolkit.Click("btnInstall");
+  };
+  w.Install();
+  w.toolkit.during_pump = nullptr;
+  EXPECT_EQ(refused, snapshots);
+  EXPECT_GT(refused, 100);
+  EXPECT_FALSE(w.toolkit.terminated);
+  EXPECT_EQ(w.os.Logged("mkdir").size(), 1u);  // one installation only
+  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_TRUE(w.toolkit.PressCloseBox());
+}
+
+// Between the Install click and the disabling of Close, the window already handles events.
+TEST(InstallSequence, CloseClickedAtTheFirstPumpDoesNotEndTheProgram) {
+  Installation w;
+  w.toolkit.during_pump = [&] {
+    w.toolkit.Click("btnClose");
+    w.toolkit.during_pump = nullptr;
+  };
+  w.Install();
+  EXPECT_FALSE(w.toolkit.terminated);
+  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+}
+
+TEST(InstallSequence, PreviousInstallationIsWrittenOverAndTheWindowKeepsAnswering) {
+  Installation w;
+  w.os.directories.insert(kTarget);
+  w.os.directories.insert(kExtracted);
+  for (const std::string& path :
+       {T("install.bat"), T("7z.dll"), X("zerarivur.exe"), X("un7zip_qelsystemii.bat")})
+    w.os.files[path] = std::string(1000, 'x');
+  w.os.extraction = {};  // nothing new appears: both waits must end at once
+
+  const std::uint64_t start = w.clock.now();
+  w.Install();
+  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_EQ(w.os.files.at(T("install.bat")), w.os.resources.at("DINSTALL"));
+  EXPECT_EQ(w.os.files.at(X("un7zip_qelsystemii.bat")), "d:\r\ncd d:\\duzozudiv\\duzozudiv\\\r\n");
+  EXPECT_FALSE(w.os.files.contains(T("7z.dll")));
+  EXPECT_EQ(w.clock.now() - start, 70'000u);  // the two fixed sleeps keep their full length
+
+  // Events are handled at least every 50 ms throughout.
+  std::uint64_t longest = 0;
+  for (std::size_t i = 1; i < w.toolkit.pumps.size(); ++i)
+    longest = std::max(longest, w.toolkit.pumps[i] - w.toolkit.pumps[i - 1]);
+  EXPECT_LE(longest, install::kResponsiveSliceMs);
+}
+
+TEST(InstallSequence, ProbeWaitEndsWithinASecondOfTheFile) {
+  Installation w;
+  w.os.extraction = {1'000, 100'500};
+  w.Install();
+  // 1 s to the folder, 10 s, polls until 100.5 s rounded up to a whole second, then 60 s.
+  EXPECT_EQ(w.clock.now(), 101'000u + 60'000u);
+  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+}
+
+struct Failure {
+  const char* name;
+  std::function<void(Installation&)> arrange;
+  std::string message;  // "" : none
+  Paths steps;          // the file-system steps, in order
+};
+
+void PrintTo(const Failure& value, std::ostream* out) { *out << value.name; }
+
+const Paths kWrittenUntilExtraction = {"mkdir d:\\duzozudiv\\",
+                                       "write " + T("duzozudiv.7z"),
+                                       "write " + T("7z.dll"),
+                                       "write " + T("7z.exe"),
+                                       "save " + T("un7zip_duzozudiv.bat"),
+                                       "open " + T("un7zip_duzozudiv.bat")};
+
+Paths Then(Paths steps, const Paths& more) {
+  steps.insert(steps.end(), more.begin(), more.end());
+  return steps;
+}
+
+const Paths kCleanup = {"delete " + T("duzozudiv.7z"), "delete " + T("7z.dll"),
+                        "delete " + T("7z.exe"), "delete " + T("un7zip_duzozudiv.bat")};
+
+class FailureTest : public ::testing::TestWithParam<Failure> {};
+
+TEST_P(FailureTest, StopsCleansUpAndReports) {
+  const Failure& failure = GetParam();
+  Installation w;
+  failure.arrange(w);
+  // An error is shown only after the cleanup, with Close enabled and the cursor restored.
+  w.toolkit.on_message = [&](const std::string& text) {
+    if (text == install::kFolderFailedText || text == install::kInvalidDiskText) return;
+    for (const std::string& path : kTemporaryFiles) EXPECT_FALSE(w.os.files.contains(path));
+    EXPECT_TRUE(w["btnClose"].enabled);
+    EXPECT_EQ(w.toolkit.cursor, ui::Cursor::Default);
+  };
+  w.Install();
+  EXPECT_EQ(w.Steps(), failure.steps);
+  EXPECT_EQ(w.toolkit.messages, failure.message.empty() ? Paths{} : Paths{failure.message});
+  w.ExpectStopped();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FailureTest,
+    ::testing::Values(
+        Failure{"FolderNotCreatable",
+                [](Installation& w) { w.toolkit.Choose("edtDisk", "g:\\"); },
+                "创建目录失败",
+                {"mkdir g:\\duzozudiv\\"}},
+        Failure{"InvalidDiskText",
+                [](Installation& w) { w.toolkit.Choose("edtDisk", "d:\\&start x"); },
+                "安装盘无效",
+                {}},
+        Failure{"BlankDiskText",
+                [](Installation& w) { w.toolkit.Choose("edtDisk", "  "); },
+                "安装盘无效",
+                {}},
+        Failure{"PayloadMissing",
+                [](Installation& w) { w.os.resources.erase("DUZOZUDIV"); },
+                "找不到资源 \"DUZOZUDIV\"",
+                {}},
+        Failure{
+            "ArchiveLibraryMissing",
+            [](Installation& w) { w.os.resources.erase("7Z"); },
+            "找不到资源 \"7Z\"",
+            {"mkdir d:\\duzozudiv\\", "write " + T("duzozudiv.7z"), "delete " + T("duzozudiv.7z")}},
+        Failure{"InstallLineMissing", [](Installation& w) { w.os.resources.erase("DINSTALL"); },
+                "找不到资源 \"DINSTALL\"",
+                Then(Then(kWrittenUntilExtraction, {"save " + X("un7zip_qelsystemii.bat"),
+                                                    "open " + X("un7zip_qelsystemii.bat")}),
+                     kCleanup)},
+        Failure{"FileNotCreatable",
+                [](Installation& w) {
+                  w.os.directories.insert(kTarget);
+                  w.os.read_only_drives.insert("d:");
+                },
+                "无法创建文件 \"d:\\duzozudiv\\duzozudiv.7z\"：拒绝访问。",
+                {"mkdir d:\\duzozudiv\\"}},
+        Failure{"ExtractionNeverCreatesTheFolder", [](Installation& w) { w.os.extraction = {}; },
+                "解压安装文件失败", Then(kWrittenUntilExtraction, kCleanup)},
+        Failure{"SetupProgramNeverAppears",
+                [](Installation& w) { w.os.extraction.probe_after_ms.reset(); }, "解压安装文件失败",
+                Then(Then(kWrittenUntilExtraction,
+                          {"save " + X("un7zip_qelsystemii.bat"),
+                           "open " + X("un7zip_qelsystemii.bat"), "write " + T("install.bat")}),
+                     kCleanup)},
+        Failure{"ExtractedFolderGoneAfterTenSeconds",
+                [](Installation& w) {
+                  w.os.extraction.probe_after_ms.reset();
+                  w.clock.At(w.clock.now() + 5'000, [&w] { w.os.directories.erase(kExtracted); });
+                },
+                "", Then(kWrittenUntilExtraction, kCleanup)}),
+    [](const ::testing::TestParamInfo<Failure>& info) { return info.param.name; });
+
+TEST(InstallSequence, BoundedWaitsGiveUpOnTime) {
+  struct Case {
+    doubles::Extraction extraction;
+    std::uint64_t ends_at;
+  };
+  // The folder wait gives up after 360 s; the probe wait after 360 polls of 1 s, then nothing
+  // else is waited for.
+  for (const Case& c : {Case{{}, 360'000}, Case{{2'000, std::nullopt}, 2'000 + 10'000 + 360'000}}) {
+    Installation w;
+    w.os.extraction = c.extraction;
+    const std::uint64_t start = w.clock.now();
+    w.Install();
+    EXPECT_NEAR(static_cast<double>(w.clock.now() - start), static_cast<double>(c.ends_at), 2.0);
+    EXPECT_EQ(w.toolkit.messages, Paths{install::kExtractionFailedText});
+  }
+}
+
+}  // namespace
