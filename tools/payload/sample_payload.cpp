@@ -1,6 +1,7 @@
 #include "sample_payload.h"
 
 #include <cstdint>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -310,7 +311,7 @@ class TreeWriter {
 }  // namespace
 
 void WriteSamplePayload(std::ostream& out, std::string_view main_program_exe,
-                        std::string_view probe_exe) {
+                        std::string_view probe_exe, std::size_t padding) {
   ZipWriter zip(out, std::string(kPayloadPassword), kSampleTimestamp);
   TreeWriter tree(zip);
   const std::string top(kPayloadTopFolder);
@@ -322,6 +323,12 @@ void WriteSamplePayload(std::ostream& out, std::string_view main_program_exe,
   }
   tree.File(top + "客户端/skin/logo.bmp", LogoBitmap(), Method::kStored);
   for (std::string_view folder : kEmptyFolders) tree.Folder(top + std::string(folder));
+  if (padding > 0) {
+    std::mt19937 generator(862);
+    std::string data(padding, '\0');
+    for (char& byte : data) byte = static_cast<char>(generator());
+    tree.File(top + "服务器/data/history.dat", data, Method::kStored);
+  }
   zip.Finish();
 }
 
