@@ -1,0 +1,66 @@
+#include "win32/hardening.h"
+
+#include <gtest/gtest.h>
+
+#include "test_files.h"
+#include "win32/handle.h"
+#include "win32/text.h"
+
+namespace {
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesW(win32::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST(Hardening, RedirectionIsAFileOrFolderNamedAfterTheProgram) {
+  test_files::TemporaryFolder folder;
+  const std::string program = folder / "installer.exe";
+  EXPECT_EQ(win32::DllRedirectionBeside(program), std::nullopt);
+
+  ASSERT_TRUE(CreateDirectoryW(win32::Wide(program + ".local").c_str(), nullptr));
+  EXPECT_EQ(win32::DllRedirectionBeside(program), program + ".local");
+  ASSERT_TRUE(RemoveDirectoryW(win32::Wide(program + ".local").c_str()));
+
+  win32::FileHandle file(CreateFileW(win32::Wide(program + ".local").c_str(), GENERIC_WRITE, 0,
+                                     nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file);
+  EXPECT_EQ(win32::DllRedirectionBeside(program), program + ".local");
+}
+
+TEST(Hardening, ProgramPathIsThisProgramsFile) {
+  const std::string path = win32::ProgramPath();
+  EXPECT_TRUE(path.ends_with("\\win32_tests.exe")) << path;
+  EXPECT_TRUE(Exists(path)) << path;
+}
+
+// Last in this process: the DLL search stays restricted once restricted. search_probe.dll lies
+// only beside this program.
+TEST(Hardening, StartupRefusesBesideARedirectionAndLoadsDllsFromSystem32Only) {
+  {
+    win32::ModuleHandle probe(LoadLibraryW(L"search_probe.dll"));
+    ASSERT_TRUE(probe) << "the default search order should find it beside the program";
+  }
+
+  const std::string redirection = win32::ProgramPath() + ".local";
+  ASSERT_TRUE(CreateDirectoryW(win32::Wide(redirection).c_str(), nullptr));
+  const std::optional<std::string> refusal = win32::HardenStartup();
+  RemoveDirectoryW(win32::Wide(redirection).c_str());
+  ASSERT_TRUE(refusal.has_value());
+  EXPECT_NE(refusal->find("\"win32_tests.exe.local\""), std::string::npos) << *refusal;
+
+  EXPECT_EQ(win32::HardenStartup(), std::nullopt);
+  const UINT mode = GetErrorMode();
+  EXPECT_TRUE(mode & SEM_FAILCRITICALERRORS);
+  EXPECT_TRUE(mode & SEM_NOOPENFILEERRORBOX);
+
+  win32::ModuleHandle beside(LoadLibraryW(L"search_probe.dll"));
+  EXPECT_FALSE(beside) << "loaded from beside the program";
+  win32::ModuleHandle system(LoadLibraryW(L"version.dll"));
+  EXPECT_TRUE(system) << "a System32 DLL must still load by name";
+  const std::string program = win32::ProgramPath();
+  const std::string full_path = program.substr(0, program.rfind('\\') + 1) + "search_probe.dll";
+  win32::ModuleHandle by_path(LoadLibraryW(win32::Wide(full_path).c_str()));
+  EXPECT_TRUE(by_path) << "a full path still loads";
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+#include "win32/hardening.h"
+
+#include <windows.h>
+
+#include "win32/system_error.h"
+#include "win32/text.h"
+
+namespace win32 {
+
+void SilenceCriticalErrorBoxes() { SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX); }
+
+void RestrictDllSearchToSystem32() {
+  // Present from Windows 8, and on Vista and 7 with update KB2533623; looked up so the program
+  // still starts without it.
+  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+  constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  auto set_default =
+      kernel32 ? reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(
+                     GetProcAddress(kernel32, "SetDefaultDllDirectories")))
+               : nullptr;
+  if (set_default && set_default(kSearchSystem32)) return;
+  SetDllDirectoryW(L"");
+}
+
+std::string ProgramPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) {
+      const DWORD code = GetLastError();
+      throw SystemError("无法确定安装程序的位置", code);
+    }
+    if (length < path.size()) {
+      path.resize(length);
+      return Utf8(path);
+    }
+    path.resize(path.size() * 2);  // cut short: try a larger buffer
+  }
+}
+
+std::optional<std::string> DllRedirectionBeside(const std::string& program_path) {
+  const std::string redirection = program_path + ".local";
+  if (GetFileAttributesW(Wide(redirection).c_str()) != INVALID_FILE_ATTRIBUTES) return redirection;
+  const DWORD code = GetLastError();
+  // Only a clear "not there" lets the program go on; an entry it may not read still counts.
+  if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return std::nullopt;
+  return redirection;
+}
+
+std::optional<std::string> HardenStartup() {
+  SilenceCriticalErrorBoxes();
+  RestrictDllSearchToSystem32();
+  const std::optional<std::string> redirection = DllRedirectionBeside(ProgramPath());
+  if (!redirection) return std::nullopt;
+  const std::string name = redirection->substr(redirection->find_last_of("\\/") + 1);
+  return "安装程序所在的文件夹中有 \"" + name +
+         "\"，它会让系统从这里而不是从系统文件夹加载组件。为安全起见，安装程序不会运行。"
+         "请删除它后再运行安装程序。";
+}
+
+}  // namespace win32

@@ -1,0 +1,32 @@
+// The installer's operating-system operations on Win32. Paths are UTF-8 here and UTF-16 at
+// each call; the resources are read in place from the mapped program image.
+#pragma once
+
+#include <windows.h>
+
+#include "install/operating_system.h"
+
+namespace win32 {
+
+class Win32System : public install::OperatingSystem {
+ public:
+  // Resources come from `resources`: the running program by default, or a module loaded as a
+  // data file (tests read the built program that way).
+  explicit Win32System(HMODULE resources = nullptr);
+
+  std::unique_ptr<install::Resource> OpenResource(std::string_view name) override;
+  void WriteFile(const std::string& path, std::string_view bytes) override;
+  void SaveLines(const std::string& path, const std::vector<std::string>& lines) override;
+  void MakeDirectory(const std::string& path) override;
+  bool DirectoryExists(const std::string& path) override;
+  bool FileExists(const std::string& path) override;
+  void OpenHidden(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
+  void Sleep(std::uint32_t milliseconds) override;
+  std::uint64_t Milliseconds() override;
+
+ private:
+  HMODULE resources_;
+};
+
+}  // namespace win32
