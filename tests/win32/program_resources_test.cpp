@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "built_program.h"
@@ -16,18 +17,24 @@ namespace {
 
 using test_files::ReadBytes;
 
+// The built program, or another build of it (a signed copy, say) named by the environment.
+std::string ProgramPath() {
+  const char* other = std::getenv("SETUP_PROGRAM_UNDER_TEST");
+  return other && *other ? other : built::kProgram;
+}
+
 class ProgramResources : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     program_ = new win32::ModuleHandle(
-        LoadLibraryExW(win32::Wide(built::kProgram).c_str(), nullptr,
+        LoadLibraryExW(win32::Wide(ProgramPath()).c_str(), nullptr,
                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   }
   static void TearDownTestSuite() {
     delete program_;
     program_ = nullptr;
   }
-  void SetUp() override { ASSERT_TRUE(*program_) << "cannot load " << built::kProgram; }
+  void SetUp() override { ASSERT_TRUE(*program_) << "cannot load " << ProgramPath(); }
 
   static std::string Stored(std::string_view name) {
     return std::string(Os().OpenResource(name)->Bytes());
@@ -103,7 +110,7 @@ TEST(OwnResources, ComeFromTheRunningProgramByDefault) {
 
 // As the system's file properties show it.
 TEST_F(ProgramResources, VersionIsChineseWithTheProductsNames) {
-  const std::wstring program = win32::Wide(built::kProgram);
+  const std::wstring program = win32::Wide(ProgramPath());
   DWORD ignored = 0;
   std::string block(GetFileVersionInfoSizeW(program.c_str(), &ignored), '\0');
   ASSERT_FALSE(block.empty());
