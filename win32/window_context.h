@@ -1,0 +1,29 @@
+// What the windows and controls of the toolkit share: the application's main window and cursor,
+// and, within one window, its description, its events and its fonts.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/toolkit.h"
+#include "ui/window_description.h"
+#include "win32/fonts.h"
+
+namespace win32 {
+
+struct Application {
+  HWND main_window = nullptr;
+  ui::Cursor cursor = ui::Cursor::Default;
+  // The caption of message boxes: the main window's, once there is one.
+  std::wstring caption;
+};
+
+struct WindowContext {
+  const ui::WindowDescription& description;
+  ui::WindowEvents& events;
+  FontSet& fonts;
+  Application& application;
+};
+
+}  // namespace win32
