@@ -10,25 +10,18 @@
 namespace payload {
 namespace {
 
-std::string Quoted(const ZipEntry& entry) {
-  std::string quoted = "\"";
-  quoted += entry.DisplayName();
-  quoted += '"';
-  return quoted;
-}
-
 void CheckEncryption(ZipReader& reader, const ZipEntry& entry, std::string_view password) {
   if (!entry.IsEncrypted()) {
-    throw PayloadRejected("entry " + Quoted(entry) + " is not encrypted");
+    throw PayloadRejected("entry " + entry.QuotedName() + " is not encrypted");
   }
   if ((entry.flags & zip::kFlagStrongEncryption) != 0 || entry.method == zip::kMethodAes) {
-    throw PayloadRejected("entry " + Quoted(entry) +
+    throw PayloadRejected("entry " + entry.QuotedName() +
                           " uses AES or strong encryption; traditional ZIP encryption is "
                           "required");
   }
   std::string header = reader.ReadStoredPrefix(entry, kEncryptionHeaderSize);
   if (header.size() < kEncryptionHeaderSize) {
-    throw ZipFormatError("damaged ZIP archive: " + Quoted(entry) +
+    throw ZipFormatError("damaged ZIP archive: " + entry.QuotedName() +
                          " is too short for its encryption header");
   }
   ZipCipher(password).Decrypt(header);
@@ -36,7 +29,7 @@ void CheckEncryption(ZipReader& reader, const ZipEntry& entry, std::string_view 
   const auto expected = static_cast<unsigned char>(
       (entry.flags & zip::kFlagDataDescriptor) != 0 ? entry.stamp.time >> 8 : entry.crc >> 24);
   if (static_cast<unsigned char>(header.back()) != expected) {
-    throw PayloadRejected("wrong password for entry " + Quoted(entry) +
+    throw PayloadRejected("wrong password for entry " + entry.QuotedName() +
                           " (encryption header check failed)");
   }
 }

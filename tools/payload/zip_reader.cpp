@@ -11,13 +11,6 @@
 namespace payload {
 namespace {
 
-std::string Quoted(const ZipEntry& entry) {
-  std::string quoted = "\"";
-  quoted += entry.DisplayName();
-  quoted += '"';
-  return quoted;
-}
-
 class Inflater {
  public:
   Inflater() {
@@ -166,29 +159,29 @@ std::string ZipReader::ReadAt(std::uint64_t offset, std::size_t size, const char
 }
 
 std::uint64_t ZipReader::DataOffset(const ZipEntry& entry) {
-  const std::string what = "the local header of " + Quoted(entry);
+  const std::string what = "the local header of " + entry.QuotedName();
   const std::string header = ReadAt(entry.local_header_offset, zip::kLocalHeaderSize, what.c_str());
   if (zip::Get32(header, 0) != zip::kLocalHeaderSignature) {
-    throw ZipFormatError("damaged ZIP archive: no local header for " + Quoted(entry));
+    throw ZipFormatError("damaged ZIP archive: no local header for " + entry.QuotedName());
   }
   const std::size_t name_size = zip::Get16(header, 26);
   const std::size_t extra_size = zip::Get16(header, 28);
   const std::uint64_t name_offset =
       std::uint64_t{entry.local_header_offset} + zip::kLocalHeaderSize;
   if (ReadAt(name_offset, name_size, what.c_str()) != entry.name) {
-    throw ZipFormatError("damaged ZIP archive: the local header of " + Quoted(entry) +
+    throw ZipFormatError("damaged ZIP archive: the local header of " + entry.QuotedName() +
                          " names a different entry");
   }
   const std::uint64_t data_offset = name_offset + name_size + extra_size;
   if (data_offset + entry.compressed_size > directory_offset_) {
-    throw ZipFormatError("damaged or truncated ZIP archive: the data of " + Quoted(entry) +
+    throw ZipFormatError("damaged or truncated ZIP archive: the data of " + entry.QuotedName() +
                          " runs into the central directory");
   }
   return data_offset;
 }
 
 std::string ZipReader::ReadStoredPrefix(const ZipEntry& entry, std::size_t size) {
-  const std::string what = "the data of " + Quoted(entry);
+  const std::string what = "the data of " + entry.QuotedName();
   return ReadAt(DataOffset(entry), std::min<std::size_t>(size, entry.compressed_size),
                 what.c_str());
 }
@@ -197,7 +190,7 @@ std::string ZipReader::Extract(const ZipEntry& entry, std::string_view password)
   std::string stored = ReadStoredPrefix(entry, entry.compressed_size);
   if (entry.IsEncrypted()) {
     if (stored.size() < kEncryptionHeaderSize) {
-      throw ZipFormatError("damaged ZIP archive: " + Quoted(entry) +
+      throw ZipFormatError("damaged ZIP archive: " + entry.QuotedName() +
                            " is too short for its encryption header");
     }
     ZipCipher(password).Decrypt(stored);
@@ -207,23 +200,23 @@ std::string ZipReader::Extract(const ZipEntry& entry, std::string_view password)
   if (entry.method == static_cast<std::uint16_t>(Method::kStored)) {
     data = std::move(stored);
     if (data.size() != entry.uncompressed_size) {
-      throw ZipFormatError("stored entry " + Quoted(entry) + " has the wrong size");
+      throw ZipFormatError("stored entry " + entry.QuotedName() + " has the wrong size");
     }
   } else if (entry.method == static_cast<std::uint16_t>(Method::kDeflated)) {
     if (stored.size() > std::numeric_limits<uInt>::max()) {
-      throw ZipFormatError("entry " + Quoted(entry) + " is too large to inflate in one piece");
+      throw ZipFormatError("entry " + entry.QuotedName() + " is too large to inflate in one piece");
     }
     if (!Inflater().Run(stored, entry.uncompressed_size, data)) {
-      throw ZipFormatError("entry " + Quoted(entry) +
+      throw ZipFormatError("entry " + entry.QuotedName() +
                            " does not inflate to its declared size (wrong password or damage)");
     }
   } else {
-    throw ZipFormatError("entry " + Quoted(entry) + " uses unsupported method " +
+    throw ZipFormatError("entry " + entry.QuotedName() + " uses unsupported method " +
                          std::to_string(entry.method));
   }
   const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(data.data()),
                           static_cast<uInt>(data.size()));
-  if (crc != entry.crc) throw ZipFormatError("CRC mismatch in " + Quoted(entry));
+  if (crc != entry.crc) throw ZipFormatError("CRC mismatch in " + entry.QuotedName());
   return data;
 }
 

@@ -36,6 +36,7 @@ struct ZipEntry {
   // The name as UTF-8 for messages: decoded from GBK unless flagged as UTF-8, with
   // undecodable bytes shown in hex.
   std::string DisplayName() const;
+  std::string QuotedName() const { return '"' + DisplayName() + '"'; }
 };
 
 class ZipReader {
