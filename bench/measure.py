@@ -171,13 +171,7 @@ def measure_waiting(program, payload, cache, how):
     comes (archive end record broken), or the setup program that never comes (renamed)."""
     folder = BENCH / f"waiting-{how}"
     folder.mkdir(parents=True, exist_ok=True)
-    if how == "folder":
-        copy = cases.damaged_copy(program, payload, folder)
-    else:
-        data = bytearray(pathlib.Path(program).read_bytes())
-        data = data.replace(b"duzozudiv/zerarivur.exe", b"duzozudiv/zerarivur.exf")
-        copy = folder / "installer.exe"
-        copy.write_bytes(bytes(data))
+    copy = cases.damaged_copy(program, payload, folder, "archive" if how == "folder" else "probe")
     inst = Installation(copy, cache).start()
     try:
         target = inst.run.machine.path("d:\\duzozudiv\\")

@@ -87,6 +87,7 @@ class Machine:
     """A fresh Wine prefix with drive letters mapped to folders of its own."""
 
     def __init__(self, cache, drives, display):
+        pathlib.Path(cache).mkdir(parents=True, exist_ok=True)
         self.root = pathlib.Path(tempfile.mkdtemp(prefix="e2e-", dir=cache))
         self.prefix = self.root / "prefix"
         subprocess.run(["cp", "-a", str(template_prefix(cache)), str(self.prefix)], check=True)

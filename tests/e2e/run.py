@@ -106,9 +106,12 @@ class Run:
     def move_application_aside(self):
         """The started application opens its own window, wherever it likes; with no window
         manager to arrange them, move it off the installer's window before looking there."""
-        windows = wait_until(
-            lambda: harness.xdotool(self.display.name, "search", "--onlyvisible", "--name",
-                                    "澄岚", check=False).split(), 30, "the application's window")
+        def windows():
+            found = harness.xdotool(self.display.name, "search", "--onlyvisible", "--name",
+                                    "澄岚", check=False).split()
+            return found if len(found) >= applications(self.machine) else None
+
+        windows = wait_until(windows, 30, "the application's windows")
         for window in windows:
             harness.xdotool(self.display.name, "windowmove", window, "0", "600", check=False)
         time.sleep(0.5)
@@ -251,17 +254,9 @@ def case_missing_drive(args):
         w.click(470, 309 + 21 * 3 + 10)  # "g:\", a drive this machine lacks
         w.move(*AWAY)
         run.install()
-        boxes = wait_until(run.message_boxes, 30, "the message 创建目录失败")
+        wait_until(run.message_boxes, 30, "the message 创建目录失败")
         run.shot("missing-drive")
-        box = boxes[0]
-        region = harness.xdotool(run.display.name, "getwindowgeometry", "--shell", box).split()
-        geometry = dict(line.split("=", 1) for line in region)
-        # The message's own text: dark pixels in the upper part of the box.
-        shot = subprocess.run(
-            ["import", "-display", run.display.name, "-window", "root", "-crop",
-             f"{geometry['WIDTH']}x{int(geometry['HEIGHT']) // 2}+{geometry['X']}+{geometry['Y']}",
-             "-depth", "8", "rgb:-"], capture_output=True, timeout=30).stdout
-        ems = text_ems(shot, int(geometry["WIDTH"]), lambda p: max(p) < 80)
+        ems = message_ems(run)
         expect(4.5 < ems < 7.5, f"the message is {ems:.1f} em wide, not 创建目录失败 (6)")
         expect(not any(run.machine.drives["d"].iterdir()), "something was written to d:")
         run.dismiss_message()
@@ -273,39 +268,65 @@ def case_missing_drive(args):
         run.close()
 
 
-def damaged_copy(installer, payload, folder):
-    """The program with its payload's end record broken, so the archive cannot be opened."""
+def damaged_copy(installer, payload, folder, damage):
+    """The program with its payload damaged in place: "archive" breaks every ZIP record
+    signature, so the archive cannot be opened at all; "probe" renames the setup program's
+    entry, so everything but "zerarivur.exe" is extracted."""
     program = bytearray(pathlib.Path(installer).read_bytes())
     archive = pathlib.Path(payload).read_bytes()
     start = program.find(archive[:4096])
     expect(start >= 0 and program[start:start + len(archive)] == archive,
            "the payload was not found in the program file")
-    end = archive.rfind(b"PK\x05\x06")
-    program[start + end:start + len(archive)] = bytes(len(archive) - end)
+    if damage == "archive":
+        damaged = archive
+        for signature in (b"PK\x03\x04", b"PK\x01\x02", b"PK\x05\x06"):
+            damaged = damaged.replace(signature, b"\0\0\0\0")
+    else:
+        damaged = archive.replace(b"duzozudiv/zerarivur.exe", b"duzozudiv/zerarivur.exf")
+    expect(damaged != archive and len(damaged) == len(archive), "the payload was not damaged")
+    program[start:start + len(archive)] = damaged
     copy = pathlib.Path(folder) / "installer.exe"
     copy.write_bytes(program)
     return copy
 
 
-def case_damaged_payload(args):
-    run = Run(args, ["d"], "damaged")
+def message_ems(run):
+    """How many em squares wide the text of the message box is."""
+    box = wait_until(run.message_boxes, 5, "a message box")[0]
+    geometry = dict(line.split("=", 1) for line in
+                    harness.xdotool(run.display.name, "getwindowgeometry", "--shell", box).split())
+    width, height = int(geometry["WIDTH"]), int(geometry["HEIGHT"]) // 2
+    shot = subprocess.run(
+        ["import", "-display", run.display.name, "-window", "root", "-crop",
+         f"{width}x{height}+{geometry['X']}+{geometry['Y']}", "-depth", "8", "rgb:-"],
+        capture_output=True, timeout=30).stdout
+    return text_ems(shot, width, lambda p: max(p) < 80)
+
+
+def case_damaged_payload(args, damage):
+    run = Run(args, ["d"], f"damaged-{damage}")
     try:
-        program = damaged_copy(args.installer, args.payload, run.machine.root)
+        program = damaged_copy(args.installer, args.payload, run.machine.root, damage)
         run.open(program)
         run.agree()
         run.install()
         installing = run.display_ems()
-        # The extracted folder never appears: the wait gives up after 360 s.
-        wait_until(run.message_boxes, 420, "the message 解压安装文件失败", interval=2)
-        run.shot("damaged")
+        # The extracted folder, or the setup program in it, never appears: the waits give up
+        # after 360 s, or after 10 s and 360 polls of a second.
+        wait_until(run.message_boxes, 460, "the message 解压安装文件失败", interval=2)
+        run.shot(f"damaged-{damage}")
+        ems = message_ems(run)
+        expect(6.5 < ems < 9.5, f"the message is {ems:.1f} em wide, not 解压安装文件失败 (8)")
         t = target(run.machine, "d")
         for name in TEMPORARY:
             expect(not (t / name).exists(), f"{name} was left behind")
-        expect(not (t / "install.bat").exists(), "install.bat was written")
-        expect(not any(APP in p for p in run.machine.processes()), "something was launched")
+        expect((t / "install.bat").exists() == (damage == "probe"),
+               "install.bat written when it should not be, or not written")
+        expect(applications(run.machine) == 0, "the application was launched")
         expect(abs(run.display_ems() - installing) < 0.5, "the display changed")
         run.dismiss_message()
         wait_until(lambda: near(run.face(CLOSE_FACE), NORMAL), 5, "Close to be enabled")
+        expect(not near(run.face(INSTALL_FACE), NORMAL), "Install is enabled")
     finally:
         run.close()
 
@@ -403,7 +424,8 @@ CASES = {
     "probe-c": lambda a: case_probe(a, [], "c"),
     "chosen-disk": case_chosen_disk,
     "missing-drive": case_missing_drive,
-    "damaged-payload": case_damaged_payload,
+    "damaged-archive": lambda a: case_damaged_payload(a, "archive"),
+    "damaged-probe": lambda a: case_damaged_payload(a, "probe"),
     "second-installation": case_second_installation,
     "responsive": case_responsive,
     "read-only": case_read_only,
