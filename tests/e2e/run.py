@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """End-to-end cases: the real installer under Wine, driven by pointer and keyboard input.
 
-Usage: run.py CASE --installer EXE --probe EXE --cache DIR [--install-lines DIR]
-Exit code 0: passed; 1: failed; 77: cannot run on this machine (skipped).
+Usage: run.py CASE --target win32|win64 --installer EXE --probe EXE --payload ZIP
+              --install-lines DIR --cache DIR
+Exit code 0: passed; 1: failed; 77: cannot run on this machine (skipped, with the reason).
 """
 
 import argparse
@@ -13,120 +14,11 @@ import sys
 import tempfile
 import time
 
-import harness
-from harness import Failure, hex_colour, near, wait_until
-
-# Points of the window's layout (client coordinates).
-AGREE = (52, 296)          # Agree, and Install below it once Agree is hidden
-INSTALL_FACE = (20, 284)   # inside Install, away from its text
-CLOSE = (129, 296)
-CLOSE_FACE = (100, 284)
-AGREE_FACE = (12, 284)
-BOX = (480, 294)
-BOX_REGION = (440, 280, 80, 29)
-DISPLAY_REGION = (2, 0, 531, 248)
-AWAY = (300, 300)          # panel background, away from every control
-
-NORMAL = hex_colour("3B5998")
-HOVER = hex_colour("4B67A1")
-PRESSED = hex_colour("FFFFFF")
-
-APP = "澄岚汽车用品销售工作系统.exe"
-TEMPORARY = ["duzozudiv.7z", "7z.dll", "7z.exe", "un7zip_duzozudiv.bat"]
-
-
-def text_ems(region, width, is_text):
-    """How many em squares wide the text in an RGB region is: its extent over its height."""
-    columns, rows = set(), set()
-    for y in range(len(region) // (3 * width)):
-        for x in range(width):
-            offset = 3 * (y * width + x)
-            if is_text(region[offset:offset + 3]):
-                columns.add(x)
-                rows.add(y)
-    if not columns:
-        return 0.0
-    return (max(columns) - min(columns) + 1) / (max(rows) - min(rows) + 1)
-
-
-def red_text(pixel):
-    r, g, b = pixel
-    return r > 180 and g < 90 and b < 90
-
-
-class Run:
-    def __init__(self, args, drives, stamp):
-        self.args = args
-        self.display = harness.Display()
-        self.machine = harness.Machine(args.cache, drives, self.display)
-        self.stamp = stamp
-        self.window = None
-
-    def open(self, program=None):
-        self.window = harness.Window(self.machine, program or self.args.installer)
-        return self.window
-
-    def shot(self, name):
-        folder = pathlib.Path(self.args.cache) / "screenshots"
-        folder.mkdir(parents=True, exist_ok=True)
-        return self.window.screenshot(folder / f"{self.stamp}-{name}.png")
-
-    def face(self, point):
-        return self.window.pixel(*point)
-
-    def agree(self):
-        """Waits out the countdown, presses Agree, and waits for Install and Close."""
-        w = self.window
-        w.move(*AWAY)
-        wait_until(lambda: not near(self.face(AGREE_FACE), NORMAL), 5, "the countdown to start")
-        started = time.monotonic()
-        wait_until(lambda: near(self.face(AGREE_FACE), NORMAL), 20, "Agree to be enabled")
-        if time.monotonic() - started < 7:
-            raise Failure("Agree was enabled before the countdown ended")
-        w.click(*AGREE)
-        w.move(*AWAY)
-        wait_until(lambda: near(self.face(CLOSE_FACE), NORMAL), 5, "Close to show")
-        wait_until(lambda: near(self.face(INSTALL_FACE), NORMAL), 5, "Install to be enabled")
-
-    def install(self):
-        w = self.window
-        w.click(*AGREE)
-        w.move(*AWAY)
-        wait_until(lambda: not near(self.face(INSTALL_FACE), NORMAL), 5, "Install to be disabled")
-
-    def display_ems(self):
-        return text_ems(self.window.region(*DISPLAY_REGION), DISPLAY_REGION[2], red_text)
-
-    def message_boxes(self):
-        """Top-level windows of the program other than its main window."""
-        out = harness.xdotool(self.display.name, "search", "--onlyvisible", "--name",
-                              f"^{harness.CAPTION}$", check=False).split()
-        return [window for window in out if window != self.window.id]
-
-    def move_application_aside(self):
-        """The started application opens its own window, wherever it likes; with no window
-        manager to arrange them, move it off the installer's window before looking there."""
-        def windows():
-            found = harness.xdotool(self.display.name, "search", "--onlyvisible", "--name",
-                                    "澄岚", check=False).split()
-            return found if len(found) >= applications(self.machine) else None
-
-        windows = wait_until(windows, 30, "the application's windows")
-        for window in windows:
-            harness.xdotool(self.display.name, "windowmove", window, "0", "600", check=False)
-        time.sleep(0.5)
-
-    def dismiss_message(self):
-        box = wait_until(self.message_boxes, 5, "a message box")[0]
-        harness.xdotool(self.display.name, "windowactivate", "--sync", box, check=False)
-        harness.xdotool(self.display.name, "key", "--window", box, "Return")
-        wait_until(lambda: not self.message_boxes(), 10, "the message box to close")
-
-    def close(self):
-        if self.window:
-            self.window.kill()
-        self.machine.close()
-        self.display.close()
+import wine_harness as harness
+from installer_user import (AGREE, AGREE_FACE, APP, AWAY, BOX, BOX_REGION, CLOSE, CLOSE_FACE,
+                            INSTALL_FACE, NORMAL, TEMPORARY, Run, applications, damaged_copy,
+                            expect, expect_installed, message_ems, target)
+from wine_harness import Failure, hex_colour, near, wait_until
 
 
 def box_ink(window):
@@ -136,44 +28,92 @@ def box_ink(window):
     return sum(1 for i in range(0, len(region), 3) if max(region[i:i + 3]) < 100)
 
 
-def expect(condition, what):
-    if not condition:
-        raise Failure(what)
+def case_window(args):
+    """The window as the toolkit shows it: frame, styled colours, the pointer's hover and
+    press, the disk box refusing typed and pasted text, the countdown and the close box.
+    Colours may differ by a few units."""
+    run = Run(args, ["d"], "window")
+    try:
+        w = run.open()
 
+        def colour_within(what, point, colour, seconds, tolerance=3):
+            try:
+                wait_until(lambda: near(run.face(point), hex_colour(colour), tolerance), seconds,
+                           f"{colour} at {point}", interval=0.1)
+            except Failure:
+                raise Failure(f"{what}: {bytes(run.face(point)).hex()} at {point}, "
+                              f"expected {colour}")
 
-def target(machine, letter):
-    return machine.path(f"{letter}:\\duzozudiv\\")
+        expect(w.caption() == "安装向导", f"caption {w.caption()!r}")
+        expect((w.width, w.height) == (533, 332), f"client area {w.width} x {w.height}")
+        memo = (300, 100)
+        disabled = "9DACCC"  # the normal face half way to white
 
+        # The countdown: Agree is disabled from the first tick and enabled again at the tenth.
+        colour_within("Agree disabled while counting", AGREE_FACE, disabled, 5)
+        colour_within("Agree enabled after ten ticks", AGREE_FACE, "3B5998", 15)
 
-def applications(machine):
-    return sum(APP in p for p in machine.processes())
+        # The panel's lower gradient, its border and light edge at 200/255 over the gradient,
+        # and the white memo.
+        for what, point, colour in (("gradient below the memo", (250, 252), "DDE8F6"),
+                                    ("gradient near the bottom", (250, 327), "DDE9F7"),
+                                    ("border", (1, 300), "ADBBCE"),
+                                    ("light edge", (2, 300), "F8FAFD"),
+                                    ("memo", (2, 60), "FFFFFF"), ("memo", (2, 150), "FFFFFF"),
+                                    ("memo", (2, 240), "FFFFFF")):
+            colour_within(what, point, colour, 1)
 
+        # Hover and press under the real pointer; released off the button, it is no click.
+        w.move(*AGREE)
+        colour_within("Agree hover", AGREE_FACE, "4B67A1", 3)
+        w.press()
+        colour_within("Agree pressed", AGREE_FACE, "FFFFFF", 3)
+        colour_within("Agree pressed border", (50, 280), "000000", 1)
+        w.move(300, 255)
+        colour_within("Agree held, pointer off it", AGREE_FACE, "3B5998", 3)
+        w.release()
+        time.sleep(1.5)
+        colour_within("no click when released off Agree", AGREE_FACE, "3B5998", 1)
+        colour_within("memo still shown", (2, 150), "FFFFFF", 1)
 
-def expect_installed(run, letter, install_lines, running_before=0):
-    m = run.machine
-    t = target(m, letter)
-    extracted = t / "duzozudiv"
-    wait_until(lambda: applications(m) > running_before, 240,
-               "the installed application to start")
-    run.move_application_aside()
-    wait_until(lambda: near(run.face(CLOSE_FACE), NORMAL), 30, "Close to be enabled again")
-    launcher = (t / "install.bat").read_bytes()
-    expect(launcher == (install_lines / f"{letter.upper()}INSTALL.bin").read_bytes(),
-           f"install.bat holds {launcher!r}")
-    expect((extracted / "un7zip_qelsystemii.bat").read_bytes() ==
-           f"{letter}:\r\ncd {letter}:\\duzozudiv\\duzozudiv\\\r\n".encode(),
-           "the second script is not as composed")
-    expect((extracted / APP).is_file(), "the application's main program was not extracted")
-    expect((extracted / "zerarivur.exe").is_file(), "zerarivur.exe was not extracted")
-    for name in TEMPORARY:
-        wait_until(lambda: not (t / name).exists(), 10, f"{name} to be deleted")
-    expect(not near(run.face(INSTALL_FACE), NORMAL), "Install is enabled after the installation")
-    expect(not run.message_boxes(), "a message box appeared")
-    ems = run.display_ems()
-    expect(5.5 < ems < 8.5, f"the display text is {ems:.1f} em wide, not 系统已安装完成 (7)")
+        # Typing and pasting into the box change nothing: it looks the same before and after,
+        # each time with the keyboard focus in the memo (no caret in the box). The clipboard
+        # holds the agreement, copied from the memo.
+        w.click(*memo)
+        w.key("ctrl+a", "ctrl+c")
+        w.click(*memo)
+        time.sleep(0.5)
+        before = w.region(*BOX_REGION)
+        w.click(460, 294)
+        time.sleep(0.3)
+        w.type("abc:\\1")
+        w.key("BackSpace", "Delete", "ctrl+v", "shift+Insert")
+        w.click(*memo)
+        time.sleep(0.5)
+        after = w.region(*BOX_REGION)
+        changed = sum(1 for i in range(0, len(before), 3)
+                      if not near(before[i:i + 3], after[i:i + 3], 8))
+        expect(len(before) == len(after) and changed == 0,
+               f"typing changed {changed} pixels of the disk box")
 
+        # Agree: the memo and Agree go, the red display text shows, Install is uncovered but
+        # disabled; one tick later Install is enabled and Close shows.
+        w.click(*AGREE)
+        w.move(300, 255)  # off Install, which the pointer would hover
+        colour_within("Install uncovered, disabled", INSTALL_FACE, disabled, 3)
+        colour_within("display where the memo was", (2, 150), "3B5998", 1)
+        expect(run.display_ems() > 0, "no red display text")
+        colour_within("Install enabled a tick later", INSTALL_FACE, "3B5998", 3)
+        colour_within("Close shown", CLOSE_FACE, "3B5998", 1)
 
-# Each case returns normally when it passes and raises Failure when it does not.
+        # The close box (Alt+F4 to the window under the pointer): exit code 0, window gone.
+        w.move(300, 100)
+        w.key("alt+F4")
+        expect(w.wait_exit(20) == 0, "the close box did not end the program with exit code 0")
+        expect(not w._find(), "the window is still there")
+    finally:
+        run.close()
+
 
 def case_complete(args):
     run = Run(args, ["d"], "complete")
@@ -267,42 +207,6 @@ def case_missing_drive(args):
     finally:
         run.close()
 
-
-def damaged_copy(installer, payload, folder, damage):
-    """The program with its payload damaged in place: "archive" breaks every ZIP record
-    signature, so the archive cannot be opened at all; "probe" renames the setup program's
-    entry, so everything but "zerarivur.exe" is extracted."""
-    program = bytearray(pathlib.Path(installer).read_bytes())
-    archive = pathlib.Path(payload).read_bytes()
-    start = program.find(archive[:4096])
-    expect(start >= 0 and program[start:start + len(archive)] == archive,
-           "the payload was not found in the program file")
-    if damage == "archive":
-        damaged = archive
-        for signature in (b"PK\x03\x04", b"PK\x01\x02", b"PK\x05\x06"):
-            damaged = damaged.replace(signature, b"\0\0\0\0")
-    else:
-        damaged = archive.replace(b"duzozudiv/zerarivur.exe", b"duzozudiv/zerarivur.exf")
-    expect(damaged != archive and len(damaged) == len(archive), "the payload was not damaged")
-    program[start:start + len(archive)] = damaged
-    copy = pathlib.Path(folder) / "installer.exe"
-    copy.write_bytes(program)
-    return copy
-
-
-def message_ems(run):
-    """How many em squares wide the text of the message box is."""
-    box = wait_until(run.message_boxes, 5, "a message box")[0]
-    geometry = dict(line.split("=", 1) for line in
-                    harness.xdotool(run.display.name, "getwindowgeometry", "--shell", box).split())
-    width, height = int(geometry["WIDTH"]), int(geometry["HEIGHT"]) // 2
-    shot = subprocess.run(
-        ["import", "-display", run.display.name, "-window", "root", "-crop",
-         f"{width}x{height}+{geometry['X']}+{geometry['Y']}", "-depth", "8", "rgb:-"],
-        capture_output=True, timeout=30).stdout
-    return text_ems(shot, width, lambda p: max(p) < 80)
-
-
 def case_damaged_payload(args, damage):
     run = Run(args, ["d"], f"damaged-{damage}")
     try:
@@ -350,7 +254,7 @@ def case_second_installation(args):
 
 
 def probe_answers(run, what):
-    result = run.machine.run(run.args.probe, "1000", timeout=20)
+    result = run.machine.run(run.args.probe, "1000", timeout=30)
     expect(result.returncode == 0, f"the window did not answer within 1 s {what}")
     return int(result.stdout.split()[0]) if result.stdout.split() else 0
 
@@ -419,6 +323,7 @@ def case_read_only(args):
 
 
 CASES = {
+    "window": case_window,
     "complete": case_complete,
     "probe-e": lambda a: case_probe(a, ["e", "f"], "e"),
     "probe-c": lambda a: case_probe(a, [], "c"),
@@ -435,6 +340,7 @@ CASES = {
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("case", choices=sorted(CASES))
+    parser.add_argument("--target", required=True, choices=("win32", "win64"))
     parser.add_argument("--installer", required=True)
     parser.add_argument("--probe", required=True)
     parser.add_argument("--payload", required=True)
@@ -442,6 +348,11 @@ def main():
     parser.add_argument("--cache", required=True)
     args = parser.parse_args()
     pathlib.Path(args.cache).mkdir(parents=True, exist_ok=True)
+    try:
+        args.target = harness.target(args.target)
+    except harness.Unavailable as reason:
+        print(f"SKIPPED {args.case}: {reason}")
+        return harness.SKIPPED
     try:
         CASES[args.case](args)
     except Failure as failure:
