@@ -5,26 +5,22 @@ Each figure is printed beside its reference, measured in the same run, and the t
 to bench/RESULTS.md with the date and the machine.
 """
 
+import argparse
 import datetime
 import os
 import pathlib
 import platform
 import struct
 import subprocess
-import sys
 import time
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
-sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+import installer_user as cases
+import wine_harness as harness
+from wine_harness import wait_until
 
-import harness  # noqa: E402
-import run as cases  # noqa: E402
-from harness import wait_until  # noqa: E402
-
+ROOT = harness.ROOT
 PAYLOAD_SIZE = 37_906_443
 BENCH = ROOT / "build" / "bench"
-TOOLS = ROOT / "build" / "win64" / "host-tools"
-STANDINS = ROOT / "build" / "win64" / "tools" / "standins"
 RELEASE = ROOT / "build" / "win32" / "installer.exe"
 TRIVIAL = ROOT / "build" / "win32" / "bench" / "trivial_program.exe"
 
@@ -65,22 +61,35 @@ def raw_data_bytes(path):
     return total
 
 
-def build_bench_program():
-    """A win64 installer carrying a payload of the real size, and the payload-write timer."""
+def choose_target():
+    """The release program where its runtime is here, else its x86-64 twin."""
+    try:
+        return harness.target("win32")
+    except harness.Unavailable as reason:
+        print(f"The 32-bit release program cannot run here ({reason}); measuring its x86-64 "
+              "twin instead.")
+        return harness.target("win64")
+
+
+def build_bench_program(tgt):
+    """The target's installer carrying a payload of the real size, its window probe, and the
+    payload-write timer."""
     BENCH.mkdir(parents=True, exist_ok=True)
     payload = BENCH / "payload.zip"
+    built = tgt.build
     if not payload.exists() or payload.stat().st_size != PAYLOAD_SIZE:
-        subprocess.run([str(TOOLS / "make_sample_payload"), str(payload),
-                        str(STANDINS / "standin_app_main.exe"),
-                        str(STANDINS / "standin_zerarivur.exe"), f"--size={PAYLOAD_SIZE}"],
-                       check=True)
-    tree = BENCH / "win64"
+        subprocess.run([str(built / "host-tools" / "make_sample_payload"), str(payload),
+                        str(built / "tools" / "standins" / "standin_app_main.exe"),
+                        str(built / "tools" / "standins" / "standin_zerarivur.exe"),
+                        f"--size={PAYLOAD_SIZE}"], check=True)
+    tree = BENCH / tgt.name
+    toolchain = {"win32": "i686", "win64": "x86_64"}[tgt.name]
     subprocess.run(["cmake", "-S", str(ROOT), "-B", str(tree), "-DCMAKE_BUILD_TYPE=Release",
-                    f"--toolchain={ROOT / 'cmake' / 'toolchain-mingw-x86_64.cmake'}",
+                    f"--toolchain={ROOT / 'cmake' / f'toolchain-mingw-{toolchain}.cmake'}",
                     f"-DSETUP_PAYLOAD={payload}"], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", str(tree), "-j2", "--target", "installer",
-                    "payload_write"], check=True, stdout=subprocess.DEVNULL)
-    return payload, tree / "installer.exe", tree / "bench" / "payload_write.exe"
+                    "window_probe", "payload_write"], check=True, stdout=subprocess.DEVNULL)
+    return payload, tree
 
 
 def process_of(machine, name):
@@ -113,14 +122,13 @@ def cpu_seconds(pid):
 class Installation:
     """One installation of the bench program, watched from outside."""
 
-    def __init__(self, program, cache):
-        self.program = program
-        self.cache = cache
+    def __init__(self, tgt, tree, program, cache):
+        self.args = argparse.Namespace(target=tgt, cache=str(cache), installer=program,
+                                       probe=tree / "tests" / "e2e" / "window_probe.exe")
 
     def start(self, drives=("d",)):
-        self.args = type("Args", (), {"cache": str(self.cache)})()
         self.run = cases.Run(self.args, list(drives), "bench")
-        self.window = self.run.open(self.program)
+        self.window = self.run.open()
         self.pid = wait_until(lambda: process_of(self.run.machine, "installer.exe"), 10,
                               "the installer's process")
         self.run.agree()
@@ -130,9 +138,9 @@ class Installation:
         self.run.close()
 
 
-def measure_installation(program, cache):
+def measure_installation(tgt, tree, cache):
     """Peak private memory and the program's overhead over one whole installation."""
-    inst = Installation(program, cache).start()
+    inst = Installation(tgt, tree, tree / "installer.exe", cache).start()
     try:
         target = inst.run.machine.path("d:\\duzozudiv\\")
         extracted = target / "duzozudiv"
@@ -166,13 +174,14 @@ def measure_installation(program, cache):
         inst.close()
 
 
-def measure_waiting(program, payload, cache, how):
+def measure_waiting(tgt, tree, payload, cache, how):
     """The share of a core the program uses while it polls: the extracted folder that never
     comes (archive end record broken), or the setup program that never comes (renamed)."""
     folder = BENCH / f"waiting-{how}"
     folder.mkdir(parents=True, exist_ok=True)
-    copy = cases.damaged_copy(program, payload, folder, "archive" if how == "folder" else "probe")
-    inst = Installation(copy, cache).start()
+    copy = cases.damaged_copy(tree / "installer.exe", payload, folder,
+                              "archive" if how == "folder" else "probe")
+    inst = Installation(tgt, tree, copy, cache).start()
     try:
         target = inst.run.machine.path("d:\\duzozudiv\\")
         inst.window.click(*cases.AGREE)
@@ -211,13 +220,15 @@ def main():
     rows.append(("program code (win32, stripped, without raw-data resources)",
                  f"{code / 1024:.0f} KB", f"trivial C++ program {TRIVIAL.stat().st_size / 1024:.0f} KB; target ≤ 256 KB"))
 
-    payload, program, writer = build_bench_program()
-    cache = BENCH / "e2e"
+    tgt = choose_target()
+    payload, tree = build_bench_program(tgt)
+    cache = BENCH / f"e2e-{tgt.name}"
     display = harness.Display()
-    machine = harness.Machine(cache, ["d"], display)
+    machine = harness.Machine(tgt, cache, ["d"], display)
     try:
-        out = machine.run(writer, windows_path(program), windows_path(payload), "D:\\", "5",
-                          timeout=300)
+        out = machine.run(tree / "bench" / "payload_write.exe",
+                          windows_path(tree / "installer.exe"), windows_path(payload), "D:\\",
+                          "5", timeout=300)
         if out.returncode != 0:
             raise harness.Failure(f"payload_write failed: {out.stderr.decode(errors='replace')}")
         write, copy, size = out.stdout.split()
@@ -228,12 +239,12 @@ def main():
     rows.append(("payload resource written to its file", f"{int(size) / write / 1e6:.0f} MB/s",
                  f"plain file copy {int(size) / copy / 1e6:.0f} MB/s; ratio {copy / write:.2f} (target ≥ 0.9)"))
 
-    peak, baseline, total, archive = measure_installation(program, cache)
+    peak, baseline, total, archive = measure_installation(tgt, tree, cache)
     rows.append(("peak private memory during an installation", f"{peak / 1024:.1f} MB",
                  f"payload {PAYLOAD_SIZE / 1e6:.1f} MB; at the window's start {baseline / 1024:.1f} MB; target ≤ 16 MB"))
     for how, what in (("folder", "waiting for the extracted folder (1 ms polls)"),
                       ("probe", "waiting for the setup program (1 s polls)")):
-        share = measure_waiting(program, payload, cache, how)
+        share = measure_waiting(tgt, tree, payload, cache, how)
         rows.append((f"processor time {what}", f"{share * 100:.2f} % of a core", "target ≤ 2 %"))
     overhead = total - 70 - archive
     rows.append(("Install pressed → 系统已安装完成, less 70 s of sleeps and the archive program",
@@ -243,11 +254,13 @@ def main():
     lines = [f"| {'figure':<{width}} | measured | reference |", f"|{'-' * (width + 2)}|---|---|"]
     lines += [f"| {name:<{width}} | {value} | {reference} |" for name, value, reference in rows]
     table = "\n".join(lines)
-    print(table)
+    # Every figure but the program code comes from running the program named here.
+    source = f"Measured on {tgt.description()}."
+    print(f"{source}\n\n{table}")
     results = ROOT / "bench" / "RESULTS.md"
     stamp = datetime.datetime.now().strftime("%Y-%m-%d %H:%M")
     with results.open("a") as out:
-        out.write(f"\n## {stamp} — {machine_line()}\n\n{table}\n")
+        out.write(f"\n## {stamp} — {machine_line()}\n\n{source}\n\n{table}\n")
     print(f"\nAdded to {results.relative_to(ROOT)}")
 
 

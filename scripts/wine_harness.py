@@ -99,10 +99,10 @@ class Target:
     def description(self):
         version = subprocess.run(self.wine("--version"), capture_output=True, text=True,
                                  timeout=60).stdout.strip()
-        program = ("the i686 release program under WoW64" if self.wow64 else
-                   "the x86-64 twin")
-        where = " in a Debian unstable chroot" if self.chroot else ""
-        return f"{program} ({self.build.name}/installer.exe) on {version or 'Wine'}{where}"
+        program = ("the i686 release program, a 32-bit process under WoW64," if self.wow64 else
+                   "the x86-64 twin, a native process,")
+        where = " in a Debian unstable chroot" if self.chroot else " of this machine"
+        return f"{program} on {version or 'Wine'}{where}"
 
 
 def target(name):
@@ -137,18 +137,38 @@ def wine_environment(prefix, display=""):
     return env
 
 
+# Wine's message font, Tahoma, has no Chinese glyphs; Wine links it to the fonts a Chinese
+# Windows has (SimSun, Microsoft YaHei), which are not here. The host's older Wine falls back to
+# the system's fonts by itself; the newer one draws empty boxes unless Tahoma is linked to the
+# CJK font that is here.
+FONT_LINK = (r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink",
+             "Tahoma", "wqy-microhei.ttc,WenQuanYi Micro Hei")
+# Changing how prefixes are made changes this mark, so that older prefixes are made again.
+PREFIX_RECIPE = "wineboot; Tahoma linked to WenQuanYi Micro Hei on the WoW64 Wine"
+
+
 def make_prefix(tgt, prefix):
     """Boots a new prefix; its complaints (syswow64 on the 64-bit Wine, XDG_RUNTIME_DIR on the
     newer one) are harmless."""
     shutil.rmtree(prefix, ignore_errors=True)
     env = wine_environment(prefix)
-    subprocess.run(tgt.wine("wineboot", "-i"), env=env, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300,
-                   pass_fds=())
+    quiet = dict(env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                 stderr=subprocess.DEVNULL)
+    subprocess.run(tgt.wine("wineboot", "-i"), timeout=300, **quiet)
+    if tgt.chroot:
+        key, name, fonts = FONT_LINK
+        subprocess.run(tgt.wine("reg", "add", key, "/v", name, "/t", "REG_MULTI_SZ", "/d", fonts,
+                                "/f"), timeout=120, check=True, **quiet)
     # The registry reaches the disk when the server ends.
     subprocess.run(tgt.wineserver("-w"), env=env, timeout=120)
     if not (prefix / "system.reg").exists():
         raise Failure(f"wineboot did not make the prefix {prefix}")
+    (prefix / "harness-recipe").write_text(PREFIX_RECIPE)
+
+
+def prefix_ready(prefix):
+    mark = prefix / "harness-recipe"
+    return mark.exists() and mark.read_text() == PREFIX_RECIPE
 
 
 @contextlib.contextmanager
@@ -163,7 +183,7 @@ def template_prefix(tgt, cache):
     """A booted prefix made once per cache folder; each machine copies it."""
     template = pathlib.Path(cache) / "prefix-template"
     with locked(pathlib.Path(cache) / "prefix.lock"):
-        if not (template / "system.reg").exists():
+        if not prefix_ready(template):
             make_prefix(tgt, template)
     return template
 
@@ -462,7 +482,7 @@ def emulate(program, args):
     env = wine_environment(prefix, os.environ.get("DISPLAY", ""))
     binds = [prefix.parent]
     with locked(prefix.with_name(prefix.name + ".lock")):
-        if not (prefix / "system.reg").exists():
+        if not prefix_ready(prefix):
             print(f"wine-run: making the Wine prefix {prefix}", file=sys.stderr)
             make_prefix(tgt, prefix)
         for drive in os.environ.get("WINE_RUN_DRIVES", "").split():
