@@ -45,7 +45,8 @@ def interactive(tgt):
 
 def automatic(tgt):
     args = argparse.Namespace(target=tgt, cache=str(tgt.build / "e2e"),
-                              installer=tgt.program(), probe=tgt.program("window_probe.exe"))
+                              installer=tgt.program(),
+                              probe=tgt.program("tests/e2e/window_probe.exe"))
     display = harness.Display()
     run = user.Run.__new__(user.Run)
     run.args, run.display, run.stamp, run.window = args, display, "demo", None

@@ -121,10 +121,20 @@ class Run:
         time.sleep(0.5)
 
     def dismiss_message(self):
-        box = wait_until(self.message_boxes, 5, "a message box")[0]
-        harness.xdotool(self.display.name, "windowactivate", "--sync", box, check=False)
-        harness.xdotool(self.display.name, "key", "--window", box, "Return")
-        wait_until(lambda: not self.message_boxes(), 10, "the message box to close")
+        """Presses Return in the message box. The box is looked up again on each try: Wine may
+        replace the X window of a box that it activates, and a key sent to the old one fails."""
+        wait_until(self.message_boxes, 5, "a message box")
+
+        def dismissed():
+            boxes = self.message_boxes()
+            if boxes:
+                harness.xdotool(self.display.name, "windowactivate", "--sync", boxes[0],
+                                check=False)
+                harness.xdotool(self.display.name, "key", "--window", boxes[0], "Return",
+                                check=False)
+            return not boxes
+
+        wait_until(dismissed, 10, "the message box to close", interval=0.5)
 
     def close(self):
         if self.window:
