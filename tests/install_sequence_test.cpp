@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "tests/doubles/code_page_936.h"
+#include "tests/doubles/test_archive.h"
 #include "tests/test_window.h"
 
 namespace {
@@ -17,13 +19,24 @@ constexpr char kExtracted[] = "d:\\duzozudiv\\duzozudiv\\";
 std::string T(const std::string& file) { return kTarget + file; }
 std::string X(const std::string& file) { return kExtracted + file; }
 
+// The payload of the files the stand-in extraction writes, names in GBK.
+std::string Payload() {
+  std::vector<doubles::ArchiveEntry> entries = {{"duzozudiv/", ""}, {"duzozudiv/客户端/", ""}};
+  for (const auto& [path, bytes] : doubles::kExtractedFiles) {
+    std::string name = "duzozudiv/" + path;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    entries.push_back({doubles::ToGbk(name), bytes});
+  }
+  entries.push_back({"duzozudiv/zerarivur.exe", doubles::kProbeContent});
+  return doubles::StoredArchive(entries);
+}
+
 // A machine with drives C and D, the program file's resources, and a window ready to install.
 struct Installation : doubles::TestWindow {
   Installation() {
     os.AddDrive("c:");
     os.AddDrive("d:");
-    os.resources = {
-        {"DUZOZUDIV", "PK\x03\x04 payload"}, {"7Z", "MZ library"}, {"7ZEXE", "MZ program"}};
+    os.resources = {{"DUZOZUDIV", Payload()}, {"7Z", "MZ library"}, {"7ZEXE", "MZ program"}};
     for (char letter : std::string("CDEFG"))
       os.resources[std::string(1, letter) + "INSTALL"] = std::string("start ") +
                                                          static_cast<char>(letter + 32) +
@@ -37,7 +50,7 @@ struct Installation : doubles::TestWindow {
     Paths steps;
     for (const std::string& entry : os.log)
       if (entry.rfind("resource", 0) != 0 && entry.rfind("release", 0) != 0 &&
-          entry.rfind("probe", 0) != 0)
+          entry.rfind("probe", 0) != 0 && entry.rfind("read", 0) != 0)
         steps.push_back(entry);
     return steps;
   }
@@ -159,10 +172,12 @@ TEST(InstallSequence, PreviousInstallationIsWrittenOverAndTheWindowKeepsAnswerin
   Installation w;
   w.os.directories.insert(kTarget);
   w.os.directories.insert(kExtracted);
-  for (const std::string& path :
-       {T("install.bat"), T("7z.dll"), X("zerarivur.exe"), X("un7zip_qelsystemii.bat")})
+  for (const std::string& path : {T("install.bat"), T("7z.dll"), X("un7zip_qelsystemii.bat")})
     w.os.files[path] = std::string(1000, 'x');
-  w.os.extraction = {};  // nothing new appears: both waits must end at once
+  // The earlier extraction is complete, and nothing new appears: every wait ends at once.
+  for (const auto& [path, bytes] : doubles::kExtractedFiles) w.os.files[X(path)] = bytes;
+  w.os.files[X("zerarivur.exe")] = doubles::kProbeContent;
+  w.os.extraction = {};
 
   const std::uint64_t start = w.clock.now();
   w.Install();
