@@ -73,8 +73,12 @@ class Check {
     Seen seen;
     std::uint64_t pumped = os_.Milliseconds();
     for (ExpectedFile& file : files_) {
-      if (!file.right) Look(file, seen);
-      if (file.right) ++seen.right;
+      if (file.right) {
+        Count(file.size, seen);
+        ++seen.right;
+      } else {
+        Look(file, seen);
+      }
       // Reading tens of megabytes takes a moment; the window keeps answering meanwhile.
       if (os_.Milliseconds() - pumped >= kPumpEveryMs) {
         toolkit_.ProcessMessages();
@@ -89,11 +93,16 @@ class Check {
   void Look(ExpectedFile& file, Seen& seen) {
     const std::optional<std::uint64_t> size = os_.FileSize(file.path);
     if (!size) return;
-    ++seen.present;
-    seen.bytes += *size;
+    Count(*size, seen);
     if (*size != file.size) return;
     const std::optional<FileDigest> digest = os_.ReadDigest(file.path);
     file.right = digest && digest->size == file.size && digest->crc32 == file.crc32;
+    if (file.right) ++seen.right;
+  }
+
+  static void Count(std::uint64_t size, Seen& seen) {
+    ++seen.present;
+    seen.bytes += size;
   }
 
   ui::Toolkit& toolkit_;
