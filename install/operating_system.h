@@ -48,8 +48,8 @@ class OperatingSystem {
   // The file's size; nothing for a missing entry, a directory or a link (junction, symbolic
   // link), which the extraction never creates.
   virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
-  // Reads the whole file once; nothing where FileSize gives nothing or the file cannot be read
-  // (held by another program, say).
+  // Reads the whole file once, without following a link in its last step; nothing if it
+  // cannot be opened or read (a directory, or held by another program, say).
   virtual std::optional<FileDigest> ReadDigest(const std::string& path) = 0;
   // True for a junction or symbolic link, to a folder or a file.
   virtual bool IsLink(const std::string& path) = 0;
