@@ -8,13 +8,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/timing.h"
 #include "install/crc32.h"
 #include "win32/handle.h"
 #include "win32/text.h"
@@ -22,18 +22,6 @@
 #include "win32/win32_toolkit.h"
 
 namespace {
-
-template <class Action>
-double Seconds(Action action) {
-  const auto start = std::chrono::steady_clock::now();
-  action();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 // Sizes spread like an application's: many small files, a few large ones.
 std::vector<install::PayloadFile> MakeTree(win32::Win32System& os, const std::string& target,
@@ -92,8 +80,8 @@ int wmain(int argc, wchar_t** argv) {
     catalogue = MakeTree(os, target, static_cast<std::size_t>(_wtoi(argv[2])), _wtoi64(argv[3]));
     for (int round = 0; round < rounds; ++round) {
       checks.push_back(
-          Seconds([&] { install::AwaitExtractedFiles(catalogue, target, toolkit, os); }));
-      reads.push_back(Seconds([&] { ReadAll(target, catalogue); }));
+          bench::Seconds([&] { install::AwaitExtractedFiles(catalogue, target, toolkit, os); }));
+      reads.push_back(bench::Seconds([&] { ReadAll(target, catalogue); }));
     }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
@@ -101,7 +89,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::uint64_t bytes = 0;
   for (const install::PayloadFile& file : catalogue) bytes += file.size;
-  std::printf("%.4f %.4f %zu %llu\n", Median(checks), Median(reads), catalogue.size(),
+  std::printf("%.4f %.4f %zu %llu\n", bench::Median(checks), bench::Median(reads), catalogue.size(),
               static_cast<unsigned long long>(bytes));
   return 0;
 }
