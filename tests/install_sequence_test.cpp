@@ -428,4 +428,22 @@ TEST(InstallSequence, PayloadThatCannotBeListedFailsWhereTheExtractionIsChecked)
   w.ExpectStopped();
 }
 
+// A name the archive program could place outside the target folder, or could not name at
+// all, stops the installation before anything is started.
+TEST(InstallSequence, PayloadNamesThatCannotBeCheckedAreRefused) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"duzozudiv/../evil.exe", "解压安装文件失败：安装包中有不安全的文件名"},
+      {"duzozudiv/c:evil.exe", "解压安装文件失败：安装包中有不安全的文件名"},
+      {"duzozudiv/\xff\xfe.exe", "解压安装文件失败：安装包中有无效的文件名"}};
+  for (const auto& [name, message] : cases) {
+    Installation w;
+    w.os.resources["DUZOZUDIV"] = doubles::StoredArchive({{name, "MZ"}});
+    w.Install();
+    EXPECT_EQ(w.toolkit.messages, Paths{message}) << name;
+    const Paths opened = w.os.Logged("open");
+    EXPECT_EQ(std::count(opened.begin(), opened.end(), T("install.bat")), 0) << name;
+    w.ExpectStopped();
+  }
+}
+
 }  // namespace

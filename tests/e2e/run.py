@@ -304,8 +304,8 @@ def damaged_copy(installer, payload, folder, damage):
         for signature in (b"PK\x03\x04", b"PK\x01\x02", b"PK\x05\x06"):
             damaged = damaged.replace(signature, b"\0\0\0\0")
     elif damage == "entry":
-        _, start, end = last_deflated_entry(archive)
-        middle = (start + 12 + end) // 2
+        _, data, data_end = last_deflated_entry(archive)
+        middle = (data + 12 + data_end) // 2
         damaged = archive[:middle] + bytes(b ^ 0x5A for b in archive[middle:middle + 8]) + \
             archive[middle + 8:]
     else:
