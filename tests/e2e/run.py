@@ -411,7 +411,7 @@ def case_disk_full(args):
                 run.agree()
                 run.install()
                 wait_until(run.message_boxes, 120, f"a message when the {stage} fills the disk")
-                run.shot(f"disk-full-{stage}")
+                run.shot("message")
                 ems = message_ems(run)
                 expect(ems > 15, f"the message is {ems:.1f} em wide: it names no path")
                 t = disk / "duzozudiv"
