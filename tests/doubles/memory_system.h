@@ -16,7 +16,7 @@ namespace doubles {
 // What the stand-in extraction does once its script has been opened; nothing happens for a
 // stage left empty.
 struct Extraction {
-  std::optional<std::uint64_t> folder_after_ms;  // the extracted folder appears with `files`
+  std::optional<std::uint64_t> folder_after_ms;  // the folder appears with kExtractedFiles
   std::optional<std::uint64_t> probe_after_ms;   // then "zerarivur.exe" in it
 };
 
