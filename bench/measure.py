@@ -199,6 +199,21 @@ def measure_waiting(tgt, tree, payload, cache, how):
         inst.close()
 
 
+def measure_extraction_check(machine, tree):
+    """The check of the extracted files against the payload, beside just reading them once, on
+    a tree of the real payload's file count and size on drive D:."""
+    subprocess.run(["cmake", "--build", str(tree), "-j2", "--target", "extraction_check"],
+                   check=True, stdout=subprocess.DEVNULL)
+    out = machine.run(tree / "bench" / "extraction_check.exe", "D:\\check", "2228",
+                      str(PAYLOAD_SIZE), "5", timeout=600)
+    if out.returncode != 0:
+        raise harness.Failure(f"extraction_check failed: {out.stderr.decode(errors='replace')}")
+    check, read, files, size = out.stdout.decode().split()
+    return ("extracted files checked against the payload (size, CRC-32)", f"{float(check):.2f} s",
+            f"plain read of the same {files} files, {int(size) / 1e6:.1f} MB: {float(read):.2f} s; "
+            f"ratio {float(check) / float(read):.2f} (target ≤ 1 s and ≤ 1.5)")
+
+
 def windows_path(path):
     """The path under Wine, where this machine's files are on drive Z:."""
     return "Z:" + str(path).replace("/", "\\")
@@ -232,12 +247,14 @@ def main():
         if out.returncode != 0:
             raise harness.Failure(f"payload_write failed: {out.stderr.decode(errors='replace')}")
         write, copy, size = out.stdout.split()
+        check_row = measure_extraction_check(machine, tree)
     finally:
         machine.close()
         display.close()
     write, copy = float(write), float(copy)
     rows.append(("payload resource written to its file", f"{int(size) / write / 1e6:.0f} MB/s",
                  f"plain file copy {int(size) / copy / 1e6:.0f} MB/s; ratio {copy / write:.2f} (target ≥ 0.9)"))
+    rows.append(check_row)
 
     peak, baseline, total, archive = measure_installation(tgt, tree, cache)
     rows.append(("peak private memory during an installation", f"{peak / 1024:.1f} MB",

@@ -4,31 +4,14 @@
 // Prints: "<write seconds> <copy seconds> <bytes>", medians over the rounds.
 #include <windows.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "bench/timing.h"
 #include "install/catalogue.h"
 #include "win32/text.h"
 #include "win32/win32_system.h"
-
-namespace {
-
-template <class Action>
-double Seconds(Action action) {
-  const auto start = std::chrono::steady_clock::now();
-  action();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) return 2;
@@ -42,18 +25,18 @@ int wmain(int argc, wchar_t** argv) {
   std::size_t bytes = 0;
   try {
     for (int round = 0; round < rounds; ++round) {
-      writes.push_back(Seconds([&] {
+      writes.push_back(bench::Seconds([&] {
         auto payload = os.OpenResource(install::kPayloadResource);
         bytes = payload->Bytes().size();
         os.WriteFile(folder + "\\written.7z", payload->Bytes());
       }));
       const std::wstring copy = win32::Wide(folder + "\\copied.7z");
-      copies.push_back(Seconds([&] { CopyFileW(argv[2], copy.c_str(), FALSE); }));
+      copies.push_back(bench::Seconds([&] { CopyFileW(argv[2], copy.c_str(), FALSE); }));
     }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
     return 1;
   }
-  std::printf("%.4f %.4f %zu\n", Median(writes), Median(copies), bytes);
+  std::printf("%.4f %.4f %zu\n", bench::Median(writes), bench::Median(copies), bytes);
   return 0;
 }

@@ -7,6 +7,7 @@
 #include "install/catalogue.h"
 #include "install/cleanup_list.h"
 #include "install/disk_selection.h"
+#include "install/payload_catalogue.h"
 #include "install/scripts.h"
 
 namespace install {
@@ -36,6 +37,15 @@ void SaveAndStart(OperatingSystem& os, const std::string& path,
 void Install(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSystem& os,
              CleanupList& cleanup) {
   std::unique_ptr<Resource> payload = os.OpenResource(kPayloadResource);
+  // A payload that cannot be listed cannot be extracted either: the installation goes on as
+  // for any damaged payload, and the reason shows where the extraction is checked.
+  std::vector<PayloadFile> payload_files;
+  std::optional<std::string> unlisted;
+  try {
+    payload_files = ReadPayloadCatalogue(payload->Bytes());
+  } catch (const std::runtime_error& damage) {
+    unlisted = damage.what();
+  }
 
   const std::string disk_root = ResolveDiskRoot(os, controls.disk_box.Text());
   if (!IsValidDiskRoot(disk_root)) {
@@ -96,6 +106,8 @@ void Install(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSys
   toolkit.ProcessMessages();
   WaitResponsive(60'000, toolkit, os);
   toolkit.ProcessMessages();
+  if (unlisted) throw std::runtime_error(std::string(kExtractionFailedText) + "：" + *unlisted);
+  AwaitExtractedFiles(payload_files, target, toolkit, os);
   os.OpenHidden(target + kLauncherFile);
   controls.display.SetCaption(kInstalledText);
   toolkit.ProcessMessages();

@@ -1,6 +1,7 @@
 // The installation itself, run on the UI thread when Install is pressed.
 #pragma once
 
+#include "install/extraction_check.h"
 #include "install/operating_system.h"
 #include "ui/toolkit.h"
 
@@ -19,7 +20,6 @@ inline constexpr char kInstallingText[] = "正在安装系统，请稍候......"
 inline constexpr char kInstalledText[] = "系统已安装完成";
 inline constexpr char kFolderFailedText[] = "创建目录失败";
 inline constexpr char kInvalidDiskText[] = "安装盘无效";
-inline constexpr char kExtractionFailedText[] = "解压安装文件失败";
 
 // Waits longer than these mean the extraction has failed.
 inline constexpr std::uint64_t kExtractedFolderTimeoutMs = 360'000;
@@ -28,9 +28,9 @@ inline constexpr int kSetupProbePolls = 360;
 inline constexpr std::uint32_t kResponsiveSliceMs = 50;
 
 // Writes the payload and the archive program into the target folder, runs the extraction,
-// waits for it, starts the installed application and deletes the temporary files. Whatever
-// happens, the temporary files are deleted, Close is enabled and the cursor restored before any
-// error is shown.
+// waits for it, checks every extracted file against the payload's catalogue, starts the installed
+// application and deletes the temporary files. Whatever happens, the temporary files are deleted,
+// Close is enabled and the cursor restored before any error is shown.
 void InstallSystem(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSystem& os);
 
 }  // namespace install

@@ -6,6 +6,7 @@ Everything comes from outside the program: the X server, the mapped drives, the 
 """
 
 import pathlib
+import struct
 import subprocess
 import time
 
@@ -181,10 +182,30 @@ def expect_installed(run, letter, install_lines, running_before=0):
 
 
 # Each case returns normally when it passes and raises Failure when it does not.
+def last_deflated_entry(archive):
+    """Name and data span of the last deflated file entry, from the central directory."""
+    end = archive.rfind(b"PK\x05\x06")
+    count, _, offset = struct.unpack_from("<HII", archive, end + 10)
+    found = None
+    for _ in range(count):
+        method, = struct.unpack_from("<H", archive, offset + 10)
+        compressed, = struct.unpack_from("<I", archive, offset + 20)
+        name_size, extra_size, comment_size = struct.unpack_from("<HHH", archive, offset + 28)
+        local, = struct.unpack_from("<I", archive, offset + 42)
+        name = archive[offset + 46:offset + 46 + name_size]
+        if method == 8 and not name.endswith(b"/"):
+            local_name, local_extra = struct.unpack_from("<HH", archive, local + 26)
+            start = local + 30 + local_name + local_extra
+            found = (name, start, start + compressed)
+        offset += 46 + name_size + extra_size + comment_size
+    return found
+
+
 def damaged_copy(installer, payload, folder, damage):
     """The program with its payload damaged in place: "archive" breaks every ZIP record
     signature, so the archive cannot be opened at all; "probe" renames the setup program's
-    entry, so everything but "zerarivur.exe" is extracted."""
+    entry, so everything but "zerarivur.exe" is extracted; "entry" alters the compressed bytes
+    of the last deflated file, past its encryption header, as a bad medium would."""
     program = bytearray(pathlib.Path(installer).read_bytes())
     archive = pathlib.Path(payload).read_bytes()
     start = program.find(archive[:4096])
@@ -194,6 +215,11 @@ def damaged_copy(installer, payload, folder, damage):
         damaged = archive
         for signature in (b"PK\x03\x04", b"PK\x01\x02", b"PK\x05\x06"):
             damaged = damaged.replace(signature, b"\0\0\0\0")
+    elif damage == "entry":
+        _, data, data_end = last_deflated_entry(archive)
+        middle = (data + 12 + data_end) // 2
+        damaged = archive[:middle] + bytes(b ^ 0x5A for b in archive[middle:middle + 8]) + \
+            archive[middle + 8:]
     else:
         damaged = archive.replace(b"duzozudiv/zerarivur.exe", b"duzozudiv/zerarivur.exf")
     expect(damaged != archive and len(damaged) == len(archive), "the payload was not damaged")

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "tests/doubles/code_page_936.h"
+#include "tests/doubles/test_archive.h"
 #include "tests/test_window.h"
 
 namespace {
@@ -17,13 +19,24 @@ constexpr char kExtracted[] = "d:\\duzozudiv\\duzozudiv\\";
 std::string T(const std::string& file) { return kTarget + file; }
 std::string X(const std::string& file) { return kExtracted + file; }
 
+// The payload of the files the stand-in extraction writes, names in GBK.
+std::string Payload() {
+  std::vector<doubles::ArchiveEntry> entries = {{"duzozudiv/", ""}, {"duzozudiv/客户端/", ""}};
+  for (const auto& [path, bytes] : doubles::kExtractedFiles) {
+    std::string name = "duzozudiv/" + path;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    entries.push_back({doubles::ToGbk(name), bytes});
+  }
+  entries.push_back({"duzozudiv/zerarivur.exe", doubles::kProbeContent});
+  return doubles::StoredArchive(entries);
+}
+
 // A machine with drives C and D, the program file's resources, and a window ready to install.
 struct Installation : doubles::TestWindow {
   Installation() {
     os.AddDrive("c:");
     os.AddDrive("d:");
-    os.resources = {
-        {"DUZOZUDIV", "PK\x03\x04 payload"}, {"7Z", "MZ library"}, {"7ZEXE", "MZ program"}};
+    os.resources = {{"DUZOZUDIV", Payload()}, {"7Z", "MZ library"}, {"7ZEXE", "MZ program"}};
     for (char letter : std::string("CDEFG"))
       os.resources[std::string(1, letter) + "INSTALL"] = std::string("start ") +
                                                          static_cast<char>(letter + 32) +
@@ -37,7 +50,7 @@ struct Installation : doubles::TestWindow {
     Paths steps;
     for (const std::string& entry : os.log)
       if (entry.rfind("resource", 0) != 0 && entry.rfind("release", 0) != 0 &&
-          entry.rfind("probe", 0) != 0)
+          entry.rfind("probe", 0) != 0 && entry.rfind("read", 0) != 0)
         steps.push_back(entry);
     return steps;
   }
@@ -159,10 +172,12 @@ TEST(InstallSequence, PreviousInstallationIsWrittenOverAndTheWindowKeepsAnswerin
   Installation w;
   w.os.directories.insert(kTarget);
   w.os.directories.insert(kExtracted);
-  for (const std::string& path :
-       {T("install.bat"), T("7z.dll"), X("zerarivur.exe"), X("un7zip_qelsystemii.bat")})
+  for (const std::string& path : {T("install.bat"), T("7z.dll"), X("un7zip_qelsystemii.bat")})
     w.os.files[path] = std::string(1000, 'x');
-  w.os.extraction = {};  // nothing new appears: both waits must end at once
+  // The earlier extraction is complete, and nothing new appears: every wait ends at once.
+  for (const auto& [path, bytes] : doubles::kExtractedFiles) w.os.files[X(path)] = bytes;
+  w.os.files[X("zerarivur.exe")] = doubles::kProbeContent;
+  w.os.extraction = {};
 
   const std::uint64_t start = w.clock.now();
   w.Install();
@@ -260,6 +275,10 @@ INSTANTIATE_TEST_SUITE_P(
                 Then(Then(kWrittenUntilExtraction, {"save " + X("un7zip_qelsystemii.bat"),
                                                     "open " + X("un7zip_qelsystemii.bat")}),
                      kCleanup)},
+        Failure{"DiskFullWhileWritingThePayload",
+                [](Installation& w) { w.os.capacity["d:"] = 100; },
+                "无法写入文件 \"d:\\duzozudiv\\duzozudiv.7z\"：磁盘空间不足。",
+                {"mkdir d:\\duzozudiv\\"}},
         Failure{"FileNotCreatable",
                 [](Installation& w) {
                   w.os.directories.insert(kTarget);
@@ -297,6 +316,133 @@ TEST(InstallSequence, BoundedWaitsGiveUpOnTime) {
     w.Install();
     EXPECT_NEAR(static_cast<double>(w.clock.now() - start), static_cast<double>(c.ends_at), 2.0);
     EXPECT_EQ(w.toolkit.messages, Paths{install::kExtractionFailedText});
+  }
+}
+
+// The extracted files are checked against the payload once the 60 s wait has passed: with the
+// folder at 1.5 s, the setup program found at the poll of 30.5 s, that is 90.5 s in.
+constexpr std::uint64_t kChecked = 90'500;
+const std::string kConfig = X("客户端\\配置.ini");
+
+struct Check {
+  const char* name;
+  // Arranges the extraction; `start` is the moment Install is pressed.
+  std::function<void(Installation&, std::uint64_t start)> arrange;
+  bool installed;
+  std::uint64_t ends_after;  // the check's end, after its first pass
+};
+
+void PrintTo(const Check& value, std::ostream* out) { *out << value.name; }
+
+class CheckTest : public ::testing::TestWithParam<Check> {};
+
+TEST_P(CheckTest, StartsTheApplicationOnlyWhenEveryFileIsRight) {
+  const Check& check = GetParam();
+  Installation w;
+  const std::uint64_t start = w.clock.now();
+  check.arrange(w, start);
+  w.Install();
+
+  EXPECT_EQ(w.clock.now() - start, kChecked + check.ends_after);
+  const Paths opened = w.os.Logged("open");
+  EXPECT_EQ(std::count(opened.begin(), opened.end(), T("install.bat")), check.installed ? 1 : 0);
+  for (const std::string& path : kTemporaryFiles) EXPECT_FALSE(w.os.files.contains(path));
+  if (check.installed) {
+    EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+    EXPECT_TRUE(w.toolkit.messages.empty());
+    // Each file is read once, when it has its full size.
+    Paths reads = w.os.Logged("read");
+    std::sort(reads.begin(), reads.end());
+    EXPECT_EQ(reads, (Paths{X("zerarivur.exe"), kConfig, X("澄岚汽车用品销售工作系统.exe")}));
+  } else {
+    EXPECT_EQ(w.toolkit.messages, Paths{install::kExtractionFailedText});
+    w.ExpectStopped();
+  }
+}
+
+// Replaces the configuration file's content at a moment.
+void ConfigAt(Installation& w, std::uint64_t moment, std::string bytes) {
+  w.clock.At(moment, [&w, bytes] { w.os.files[kConfig] = bytes; });
+}
+
+const std::string& Config() { return doubles::kExtractedFiles.at("客户端\\配置.ini"); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CheckTest,
+    ::testing::Values(
+        Check{"AllRight", [](Installation&, std::uint64_t) {}, true, 0},
+        Check{"FileMissing",
+              [](Installation& w, std::uint64_t start) {
+                w.clock.At(start + 5'000, [&w] { w.os.files.erase(kConfig); });
+              },
+              false, install::kCheckStallMs},
+        Check{"WrongSize",
+              [](Installation& w, std::uint64_t start) {
+                ConfigAt(w, start + 5'000, Config() + "x");
+              },
+              false, install::kCheckStallMs},
+        Check{"WrongCrc",
+              [](Installation& w, std::uint64_t start) {
+                std::string changed = Config();
+                changed[3] ^= 1;
+                ConfigAt(w, start + 5'000, changed);
+              },
+              false, install::kCheckStallMs},
+        Check{"FileIsALink", [](Installation& w, std::uint64_t) { w.os.links.insert(kConfig); },
+              false, install::kCheckStallMs},
+        Check{"FolderOnTheWayIsALink",
+              [](Installation& w, std::uint64_t) { w.os.links.insert(X("客户端\\")); }, false, 0},
+        Check{"CompletesThreeSecondsLate",
+              [](Installation& w, std::uint64_t start) {
+                ConfigAt(w, start + 5'000, Config().substr(0, 4));
+                ConfigAt(w, start + kChecked + 3'000, Config());
+              },
+              true, 3'000},
+        // A byte a second: progress, so the check waits past the stall time.
+        Check{"GrowsSlowlyPastTheStallTime",
+              [](Installation& w, std::uint64_t start) {
+                ConfigAt(w, start + 5'000, "");
+                for (std::size_t size = 1; size <= Config().size(); ++size)
+                  ConfigAt(w, start + kChecked + size * 1'000, Config().substr(0, size));
+              },
+              true, doubles::kExtractedFiles.at("客户端\\配置.ini").size() * 1'000},
+        Check{"KeepsGrowingUntilTheLimit",
+              [](Installation& w, std::uint64_t start) {
+                ConfigAt(w, start + 5'000, "");
+                for (std::uint64_t second = 1; second <= 400; ++second)
+                  ConfigAt(w, start + kChecked + second * 1'000, std::string(second, 'x'));
+              },
+              false, install::kCheckLimitMs}),
+    [](const ::testing::TestParamInfo<Check>& info) { return info.param.name; });
+
+TEST(InstallSequence, PayloadThatCannotBeListedFailsWhereTheExtractionIsChecked) {
+  Installation w;
+  std::string& payload = w.os.resources.at("DUZOZUDIV");
+  payload.erase(payload.size() - 22, 4);  // the end record's signature
+  w.Install();
+  EXPECT_EQ(w.clock.now(), kChecked);
+  ASSERT_EQ(w.toolkit.messages.size(), 1u);
+  EXPECT_TRUE(w.toolkit.messages[0].starts_with("解压安装文件失败：安装包已损坏："))
+      << w.toolkit.messages[0];
+  EXPECT_FALSE(w.os.files.contains(T("duzozudiv.7z")));
+  w.ExpectStopped();
+}
+
+// A name the archive program could place outside the target folder, or could not name at
+// all, stops the installation before anything is started.
+TEST(InstallSequence, PayloadNamesThatCannotBeCheckedAreRefused) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"duzozudiv/../evil.exe", "解压安装文件失败：安装包中有不安全的文件名"},
+      {"duzozudiv/c:evil.exe", "解压安装文件失败：安装包中有不安全的文件名"},
+      {"duzozudiv/\xff\xfe.exe", "解压安装文件失败：安装包中有无效的文件名"}};
+  for (const auto& [name, message] : cases) {
+    Installation w;
+    w.os.resources["DUZOZUDIV"] = doubles::StoredArchive({{name, "MZ"}});
+    w.Install();
+    EXPECT_EQ(w.toolkit.messages, Paths{message}) << name;
+    const Paths opened = w.os.Logged("open");
+    EXPECT_EQ(std::count(opened.begin(), opened.end(), T("install.bat")), 0) << name;
+    w.ExpectStopped();
   }
 }
 

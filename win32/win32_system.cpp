@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "install/crc32.h"
 #include "install/scripts.h"
 #include "win32/handle.h"
 #include "win32/system_error.h"
@@ -28,7 +29,34 @@ class MappedResource : public install::Resource {
   std::string_view bytes_;
 };
 
+// Reads go in pieces this large, into one buffer kept for all files.
+constexpr DWORD kReadPiece = 256 * 1024;
+
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// The file being written, removed again unless the write completes: a full disk must not leave
+// a truncated copy of the payload behind.
+class PartialFile {
+ public:
+  PartialFile(FileHandle& file, const std::string& path) : file_(file), path_(path) {}
+  ~PartialFile() {
+    if (complete_) return;
+    file_.reset();  // an open file cannot be deleted
+    DeleteFileW(Wide(path_).c_str());
+  }
+  PartialFile(const PartialFile&) = delete;
+  PartialFile& operator=(const PartialFile&) = delete;
+  void Complete() { complete_ = true; }
+
+ private:
+  FileHandle& file_;
+  const std::string& path_;
+  bool complete_ = false;
+};
+
+[[noreturn]] void ThrowWriteError(const std::string& path, DWORD code) {
+  throw SystemError("无法写入文件 " + Quoted(path), code);
+}
 
 DWORD Attributes(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()); }
 
@@ -57,22 +85,19 @@ void Win32System::WriteFile(const std::string& path, std::string_view bytes) {
     const DWORD code = GetLastError();
     throw SystemError("无法创建文件 " + Quoted(path), code);
   }
+  PartialFile partial(file, path);
   while (!bytes.empty()) {
     DWORD written = 0;
     const auto piece = static_cast<DWORD>(std::min(bytes.size(), kLargestWrite));
-    if (!::WriteFile(file.get(), bytes.data(), piece, &written, nullptr)) {
-      const DWORD code = GetLastError();
-      throw SystemError("无法写入文件 " + Quoted(path), code);
-    }
+    if (!::WriteFile(file.get(), bytes.data(), piece, &written, nullptr))
+      ThrowWriteError(path, GetLastError());
     // A write that succeeds without taking anything would never finish.
-    if (written == 0) throw SystemError("无法写入文件 " + Quoted(path), ERROR_WRITE_FAULT);
+    if (written == 0) ThrowWriteError(path, ERROR_WRITE_FAULT);
     bytes.remove_prefix(written);
   }
   // Closing can be where a deferred write fails.
-  if (!CloseHandle(file.release())) {
-    const DWORD code = GetLastError();
-    throw SystemError("无法写入文件 " + Quoted(path), code);
-  }
+  if (!CloseHandle(file.release())) ThrowWriteError(path, GetLastError());
+  partial.Complete();
 }
 
 void Win32System::SaveLines(const std::string& path, const std::vector<std::string>& lines) {
@@ -97,6 +122,50 @@ bool Win32System::FileExists(const std::string& path) {
 void Win32System::OpenHidden(const std::string& path) {
   // Whether anything started shows later, in the files the started program leaves.
   ShellExecuteW(nullptr, nullptr, Wide(path).c_str(), nullptr, nullptr, SW_HIDE);
+}
+
+std::optional<std::uint64_t> Win32System::FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+    return std::nullopt;
+  return std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
+}
+
+std::optional<install::FileDigest> Win32System::ReadDigest(const std::string& path) {
+  // A link in the last step is opened as itself, so its target is never read; a folder does
+  // not open without backup semantics. Nothing else is asked of the file: each question costs
+  // as much as reading a small file.
+  FileHandle file(CreateFileW(
+      Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return std::nullopt;
+  read_buffer_.resize(kReadPiece);
+  install::FileDigest digest;
+  while (true) {
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), read_buffer_.data(), kReadPiece, &read, nullptr))
+      return std::nullopt;
+    if (read == 0) return digest;
+    digest.size += read;
+    digest.crc32 = install::Crc32(std::string_view(read_buffer_.data(), read), digest.crc32);
+  }
+}
+
+bool Win32System::IsLink(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+std::string Win32System::DecodeGbk(std::string_view gbk) {
+  // Code page 936 whatever the system's own: the names are GBK wherever the payload goes.
+  if (gbk.empty()) return {};
+  const int length = static_cast<int>(gbk.size());
+  const int size = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, gbk.data(), length, nullptr, 0);
+  if (size <= 0) throw SystemError("无法转换 GBK 文本", GetLastError());
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, gbk.data(), length, wide.data(), size);
+  return Utf8(wide);
 }
 
 void Win32System::RemoveFile(const std::string& path) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "install/operating_system.h"
 
 namespace win32 {
@@ -21,12 +23,17 @@ class Win32System : public install::OperatingSystem {
   bool DirectoryExists(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   void OpenHidden(const std::string& path) override;
+  std::optional<std::uint64_t> FileSize(const std::string& path) override;
+  std::optional<install::FileDigest> ReadDigest(const std::string& path) override;
+  bool IsLink(const std::string& path) override;
+  std::string DecodeGbk(std::string_view gbk) override;
   void RemoveFile(const std::string& path) override;
   void Sleep(std::uint32_t milliseconds) override;
   std::uint64_t Milliseconds() override;
 
  private:
   HMODULE resources_;
+  std::vector<char> read_buffer_;  // kept between reads: the check reads thousands of files
 };
 
 }  // namespace win32

@@ -2,9 +2,16 @@
 
 #include <stdexcept>
 
+#include "install/crc32.h"
 #include "install/scripts.h"
+#include "tests/doubles/code_page_936.h"
 
 namespace doubles {
+
+const std::map<std::string, std::string> kExtractedFiles = {
+    {"澄岚汽车用品销售工作系统.exe", "MZ main program"},
+    {"客户端\\配置.ini", "[server]\r\nport=8620\r\n"}};
+
 namespace {
 
 std::string Parent(const std::string& path) {
@@ -68,9 +75,24 @@ bool MemorySystem::Writable(const std::string& path) const {
   return directories.contains(Parent(path)) && !read_only_drives.contains(path.substr(0, 2));
 }
 
+bool MemorySystem::Fits(const std::string& path, std::size_t size) const {
+  auto limit = capacity.find(path.substr(0, 2));
+  if (limit == capacity.end()) return true;
+  std::uint64_t used = 0;
+  for (const auto& [other, bytes] : files)
+    if (other != path && other.starts_with(limit->first)) used += bytes.size();
+  return used + size <= limit->second;
+}
+
+// A write that does not fit fails part-way: like the real one, it takes the truncated file
+// away before it reports.
 void MemorySystem::WriteFile(const std::string& path, std::string_view bytes) {
   if (!Writable(path) || directories.contains(AsFolder(path)))
     throw std::runtime_error("无法创建文件 \"" + path + "\"：拒绝访问。");
+  if (!Fits(path, bytes.size())) {
+    files.erase(path);
+    throw std::runtime_error("无法写入文件 \"" + path + "\"：磁盘空间不足。");
+  }
   log.push_back("write " + path);
   files[path] = std::string(bytes);
 }
@@ -97,6 +119,21 @@ void MemorySystem::OpenHidden(const std::string& path) {
   if (path.ends_with("\\un7zip_duzozudiv.bat")) StartExtraction(path);
 }
 
+std::optional<std::uint64_t> MemorySystem::FileSize(const std::string& path) {
+  auto found = files.find(path);
+  if (found == files.end() || links.contains(path)) return std::nullopt;
+  return found->second.size();
+}
+
+std::optional<install::FileDigest> MemorySystem::ReadDigest(const std::string& path) {
+  if (!FileSize(path)) return std::nullopt;
+  log.push_back("read " + path);
+  const std::string& bytes = files.at(path);
+  return install::FileDigest{bytes.size(), install::Crc32(bytes)};
+}
+
+std::string MemorySystem::DecodeGbk(std::string_view gbk) { return FromGbk(gbk); }
+
 void MemorySystem::RemoveFile(const std::string& path) {
   if (undeletable.contains(path)) return;
   log.push_back("delete " + path);
@@ -115,12 +152,15 @@ void MemorySystem::StartExtraction(const std::string& script) {
   if (extraction.folder_after_ms) {
     clock_.At(now + *extraction.folder_after_ms, [this, extracted] {
       directories.insert(extracted);
-      files[extracted + "澄岚汽车用品销售工作系统.exe"] = "MZ";
+      for (const auto& [path, bytes] : kExtractedFiles) {
+        directories.insert(Parent(extracted + path));
+        files[extracted + path] = bytes;
+      }
     });
   }
   if (extraction.folder_after_ms && extraction.probe_after_ms) {
     clock_.At(now + *extraction.probe_after_ms,
-              [this, extracted] { files[extracted + "zerarivur.exe"] = "MZ"; });
+              [this, extracted] { files[extracted + "zerarivur.exe"] = kProbeContent; });
   }
 }
 

@@ -16,9 +16,15 @@ namespace doubles {
 // What the stand-in extraction does once its script has been opened; nothing happens for a
 // stage left empty.
 struct Extraction {
-  std::optional<std::uint64_t> folder_after_ms;  // the extracted folder appears
+  std::optional<std::uint64_t> folder_after_ms;  // the folder appears with kExtractedFiles
   std::optional<std::uint64_t> probe_after_ms;   // then "zerarivur.exe" in it
 };
+
+// What the stand-in extraction writes into the extracted folder (paths below it) besides
+// "zerarivur.exe"; tests' payloads list the same files.
+extern const std::map<std::string, std::string> kExtractedFiles;
+// The content of "zerarivur.exe".
+inline constexpr char kProbeContent[] = "MZ probe";
 
 class MemorySystem : public install::OperatingSystem {
  public:
@@ -31,9 +37,12 @@ class MemorySystem : public install::OperatingSystem {
   std::map<std::string, std::string> files;
   std::set<std::string> read_only_drives;
   std::set<std::string> undeletable;  // files in use
+  std::set<std::string> links;        // junctions and symbolic links, folders ending in '\'
+  std::map<std::string, std::uint64_t> capacity;  // "d:" -> bytes its files may hold
   Extraction extraction{1'500, 30'000};
 
-  // What happened, in order: "mkdir P", "write P", "save P", "open P", "delete P", "probe P"
+  // What happened, in order: "mkdir P", "write P" (a complete write), "save P", "open P",
+  // "read P" (the whole file), "delete P", "probe P"
   // (a directory test of a drive root), and "resource N" / "release N".
   std::vector<std::string> log;
   int open_resources = 0;
@@ -47,12 +56,17 @@ class MemorySystem : public install::OperatingSystem {
   bool DirectoryExists(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   void OpenHidden(const std::string& path) override;
+  std::optional<std::uint64_t> FileSize(const std::string& path) override;
+  std::optional<install::FileDigest> ReadDigest(const std::string& path) override;
+  bool IsLink(const std::string& path) override { return links.contains(path); }
+  std::string DecodeGbk(std::string_view gbk) override;
   void RemoveFile(const std::string& path) override;
   void Sleep(std::uint32_t milliseconds) override { clock_.Advance(milliseconds); }
   std::uint64_t Milliseconds() override { return clock_.now(); }
 
  private:
   bool Writable(const std::string& path) const;
+  bool Fits(const std::string& path, std::size_t size) const;
   void StartExtraction(const std::string& script);
   VirtualClock& clock_;
 };

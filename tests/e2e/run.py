@@ -7,6 +7,7 @@ Exit code 0: passed; 1: failed; 77: cannot run on this machine (skipped, with th
 """
 
 import argparse
+import contextlib
 import pathlib
 import shutil
 import subprocess
@@ -17,7 +18,8 @@ import time
 import wine_harness as harness
 from installer_user import (AGREE, AGREE_FACE, APP, AWAY, BOX, BOX_REGION, CLOSE, CLOSE_FACE,
                             INSTALL_FACE, NORMAL, TEMPORARY, Run, applications, damaged_copy,
-                            expect, expect_installed, message_ems, target)
+                            expect, expect_installed, last_deflated_entry, message_ems,
+                            target)
 from wine_harness import Failure, hex_colour, near, wait_until
 
 
@@ -216,7 +218,8 @@ def case_damaged_payload(args, damage):
         run.install()
         installing = run.display_ems()
         # The extracted folder, or the setup program in it, never appears: the waits give up
-        # after 360 s, or after 10 s and 360 polls of a second.
+        # after 360 s, or after 10 s and 360 polls of a second. A damaged entry is found by
+        # the check of the extracted files after the 60 s wait, 10 s after the last change.
         wait_until(run.message_boxes, 460, "the message 解压安装文件失败", interval=2)
         run.shot(f"damaged-{damage}")
         ems = message_ems(run)
@@ -224,8 +227,10 @@ def case_damaged_payload(args, damage):
         t = target(run.machine, "d")
         for name in TEMPORARY:
             expect(not (t / name).exists(), f"{name} was left behind")
-        expect((t / "install.bat").exists() == (damage == "probe"),
+        expect((t / "install.bat").exists() == (damage in ("probe", "entry")),
                "install.bat written when it should not be, or not written")
+        if damage == "entry":
+            report_damaged_entry(args.payload, t)
         expect(applications(run.machine) == 0, "the application was launched")
         expect(abs(run.display_ems() - installing) < 0.5, "the display changed")
         run.dismiss_message()
@@ -233,6 +238,71 @@ def case_damaged_payload(args, damage):
         expect(not near(run.face(INSTALL_FACE), NORMAL), "Install is enabled")
     finally:
         run.close()
+
+
+def report_damaged_entry(payload, folder):
+    """Prints what 7-Zip made of the damaged entry and whether it went on past it."""
+    archive = pathlib.Path(payload).read_bytes()
+    name, _, _ = last_deflated_entry(archive)
+    path = folder.joinpath(*name.decode("gbk").split("/"))
+    state = f"{path.stat().st_size} bytes" if path.exists() else "absent"
+    later = folder / "duzozudiv" / "客户端" / "skin" / "logo.bmp"
+    print(f"7-Zip left the damaged {name.decode('gbk')}: {state}; "
+          f"the entries after it extracted: {later.exists()}")
+
+
+@contextlib.contextmanager
+def small_disk(cache, size):
+    """A tmpfs of `size` bytes, which needs root; exits 77 (skipped) where none can be
+    mounted."""
+    folder = pathlib.Path(tempfile.mkdtemp(prefix="small-", dir=cache))
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs",
+                              str(folder)], capture_output=True)
+    if mounted.returncode != 0:
+        folder.rmdir()
+        print("skipped: this machine cannot mount a small disk:", mounted.stderr.decode().strip())
+        sys.exit(77)
+    try:
+        yield folder
+    finally:
+        subprocess.run(["umount", str(folder)], capture_output=True)
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def pages(size):
+    return (size + 4095) // 4096 * 4096
+
+
+def case_disk_full(args):
+    """The disk fills while the payload is written, then, on a disk with room for the
+    temporary files only, while it is extracted. Either way: a message naming the file that
+    did not fit, no partial file, nothing started, no 系统已安装完成."""
+    written = [pathlib.Path(args.payload), args.archive_program / "7z.dll",
+               args.archive_program / "7z.exe"]
+    # Room for the temporary files and their script, and a few pages of the extraction.
+    temporary = sum(pages(path.stat().st_size) for path in written) + 4096
+    for stage, size in (("payload", 16 * 1024), ("extraction", temporary + 4 * 4096)):
+        with small_disk(args.cache, size) as disk:
+            run = Run(args, [], f"disk-full-{stage}")
+            try:
+                run.machine.add_drive("d", disk)
+                run.open()
+                run.agree()
+                run.install()
+                wait_until(run.message_boxes, 120, f"a message when the {stage} fills the disk")
+                run.shot("message")
+                ems = message_ems(run)
+                expect(ems > 15, f"the message is {ems:.1f} em wide: it names no path")
+                t = disk / "duzozudiv"
+                for name in TEMPORARY:
+                    expect(not (t / name).exists(), f"{name} was left behind")
+                expect(applications(run.machine) == 0, "the application was launched")
+                run.dismiss_message()
+                wait_until(lambda: near(run.face(CLOSE_FACE), NORMAL), 5, "Close to be enabled")
+                ems = run.display_ems()
+                expect(ems > 10, f"the display shows {ems:.1f} em, not the progress text")
+            finally:
+                run.close()
 
 
 def case_second_installation(args):
@@ -331,6 +401,8 @@ CASES = {
     "missing-drive": case_missing_drive,
     "damaged-archive": lambda a: case_damaged_payload(a, "archive"),
     "damaged-probe": lambda a: case_damaged_payload(a, "probe"),
+    "damaged-entry": lambda a: case_damaged_payload(a, "entry"),
+    "disk-full": case_disk_full,
     "second-installation": case_second_installation,
     "responsive": case_responsive,
     "read-only": case_read_only,
@@ -345,6 +417,8 @@ def main():
     parser.add_argument("--probe", required=True)
     parser.add_argument("--payload", required=True)
     parser.add_argument("--install-lines", required=True, type=pathlib.Path)
+    parser.add_argument("--archive-program", type=pathlib.Path,
+                        help="the folder of the 7z.dll and 7z.exe the installer carries")
     parser.add_argument("--cache", required=True)
     args = parser.parse_args()
     pathlib.Path(args.cache).mkdir(parents=True, exist_ok=True)

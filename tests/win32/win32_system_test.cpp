@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
+#include "install/crc32.h"
 #include "test_files.h"
 #include "win32/handle.h"
 #include "win32/system_error.h"
@@ -185,6 +187,90 @@ TEST_F(Win32SystemTest, ClockIsMonotonicAndFollowsSleep) {
   EXPECT_GE(after - before, 184u);
   EXPECT_LT(after - before, 10'000u);
   EXPECT_GE(os_.Milliseconds(), after);
+}
+
+TEST_F(Win32SystemTest, DigestReadsTheWholeFileAndSizeLooksOnlyAtFiles) {
+  // Larger than one read, and not a multiple of it.
+  std::string bytes(700'001, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 + i / 977);
+  MakeFile("data.bin", bytes);
+  MakeFile("empty.txt", "");
+  MakeFolder("folder");
+
+  EXPECT_EQ(os_.FileSize(folder_ / "data.bin"), bytes.size());
+  const std::optional<install::FileDigest> digest = os_.ReadDigest(folder_ / "data.bin");
+  ASSERT_TRUE(digest);
+  EXPECT_EQ(digest->size, bytes.size());
+  EXPECT_EQ(digest->crc32, install::Crc32(bytes));
+  EXPECT_EQ(os_.ReadDigest(folder_ / "empty.txt")->crc32, 0u);
+  for (const char* absent : {"folder", "missing.txt", "missing\\data.bin"}) {
+    EXPECT_FALSE(os_.FileSize(folder_ / absent)) << absent;
+    EXPECT_FALSE(os_.ReadDigest(folder_ / absent)) << absent;
+  }
+  // A file the extraction still writes, shared for reading, can be read meanwhile.
+  win32::FileHandle writer(CreateFileW(win32::Wide(folder_ / "data.bin").c_str(), GENERIC_WRITE,
+                                       FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(writer);
+  EXPECT_EQ(os_.ReadDigest(folder_ / "data.bin")->size, bytes.size());
+}
+
+// A junction or symbolic link must not pass for a file or folder of the extraction.
+TEST_F(Win32SystemTest, LinksAreToldApartAndNotReadThrough) {
+  MakeFolder("real");
+  MakeFile("real\\file.txt", "content");
+  MakeFile("plain.txt");
+  if (!CreateSymbolicLinkW(win32::Wide(folder_ / "linked").c_str(),
+                           win32::Wide(folder_ / "real").c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+      !CreateSymbolicLinkW(win32::Wide(folder_ / "link.txt").c_str(),
+                           win32::Wide(folder_ / "real\\file.txt").c_str(), 0))
+    GTEST_SKIP() << "no symbolic links here: " << win32::SystemReason(GetLastError());
+  // Wine makes them as links of the host's file system, which it does not report as such.
+  const DWORD attributes = GetFileAttributesW(win32::Wide(folder_ / "linked").c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    GTEST_SKIP() << "this system does not report symbolic links as reparse points";
+  EXPECT_TRUE(os_.IsLink(folder_ / "linked"));
+  EXPECT_TRUE(os_.IsLink(folder_ / "linked\\"));
+  EXPECT_TRUE(os_.IsLink(folder_ / "link.txt"));
+  EXPECT_FALSE(os_.IsLink(folder_ / "real"));
+  EXPECT_FALSE(os_.IsLink(folder_ / "plain.txt"));
+  EXPECT_FALSE(os_.IsLink(folder_ / "missing"));
+  EXPECT_FALSE(os_.FileSize(folder_ / "link.txt"));
+  // Opened as itself, a link holds no data: its target's content is never read.
+  const std::optional<install::FileDigest> link = os_.ReadDigest(folder_ / "link.txt");
+  EXPECT_TRUE(!link || link->size == 0);
+}
+
+TEST_F(Win32SystemTest, DecodesGbkWhateverTheSystemCodePage) {
+  EXPECT_EQ(os_.DecodeGbk("duzozudiv/\xb3\xce\xe1\xb0\xc6\xfb\xb3\xb5.exe"),
+            "duzozudiv/澄岚汽车.exe");
+  EXPECT_EQ(os_.DecodeGbk(""), "");
+  EXPECT_THROW(os_.DecodeGbk("bad\x81"), std::runtime_error);
+}
+
+// A disk that fills up mid-write: tests/win32/small_disk.sh maps a 1 MiB drive for this test.
+TEST(Win32SystemFullDisk, WriteThatFailsPartWayLeavesNoFile) {
+  const char* drive = std::getenv("WIN32_TESTS_FULL_DRIVE");
+  if (!drive) GTEST_SKIP() << "WIN32_TESTS_FULL_DRIVE names no small drive";
+  win32::Win32System os;
+  const std::string bytes(4 << 20, 'x');
+  const std::string payload = std::string(drive) + "\\duzozudiv.7z";
+  const std::string script = std::string(drive) + "\\un7zip_duzozudiv.bat";
+  const std::pair<std::string, std::function<void()>> writes[] = {
+      {payload, [&] { os.WriteFile(payload, bytes); }},
+      {script, [&] { os.SaveLines(script, {bytes}); }}};
+  for (const auto& [path, write] : writes) {
+    try {
+      write();
+      ADD_FAILURE() << "4 MiB fitted on the small drive: " << path;
+    } catch (const win32::SystemError& error) {
+      EXPECT_EQ(std::string(error.what()),
+                "无法写入文件 \"" + path + "\"：" + win32::SystemReason(error.code()));
+    }
+    EXPECT_FALSE(os.FileExists(path)) << path;
+  }
+  // The space is free again: a small file fits.
+  EXPECT_NO_THROW(os.WriteFile(payload, "PK"));
+  os.RemoveFile(payload);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 //   make_sample_payload <output.zip> <main program .exe> <setup probe .exe> [--size=<bytes>]
 // With --size the archive is padded with a server data file to exactly that size, for
 // measuring the installer with a payload as large as the real one.
+//   make_sample_payload --fix-host <archive.zip> <output.zip>
+// writes a copy of an archive with every entry marked as made on MS-DOS, the mend for a vendor
+// archive that check_payload refuses for its host.
 
 #include <exception>
 #include <iostream>
@@ -10,6 +13,7 @@
 #include <string>
 
 #include "file_io.h"
+#include "host_fix.h"
 #include "sample_payload.h"
 
 namespace {
@@ -40,13 +44,31 @@ std::size_t PaddingFor(std::size_t size, const std::string& main_program,
   return size - bare - overhead;
 }
 
+int FixHost(const char* input, const char* output) {
+  try {
+    std::string archive = payload::ReadWholeFile(input);
+    const std::size_t changed = payload::SetHostMsDos(archive);
+    payload::OutputFile out(output);
+    out.stream().write(archive.data(), static_cast<std::streamsize>(archive.size()));
+    out.Commit();
+    std::cout << "make_sample_payload: " << output << ": " << changed
+              << " entries now made on MS-DOS\n";
+  } catch (const std::exception& e) {
+    std::cerr << "make_sample_payload: " << input << ": " << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string_view(argv[1]) == "--fix-host") return FixHost(argv[2], argv[3]);
   const std::string_view size_option = argc == 5 ? argv[4] : "";
   if ((argc != 4 && argc != 5) || (argc == 5 && !size_option.starts_with("--size="))) {
     std::cerr << "usage: make_sample_payload <output.zip> <main program .exe> <setup probe .exe>"
-                 " [--size=<bytes>]\n";
+                 " [--size=<bytes>]\n"
+                 "       make_sample_payload --fix-host <archive.zip> <output.zip>\n";
     return 2;
   }
   try {

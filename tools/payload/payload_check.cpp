@@ -10,6 +10,34 @@
 namespace payload {
 namespace {
 
+// 7-Zip names the files it extracts as the installer expects only when it reads each name as
+// GBK: an entry made on MS-DOS, without the UTF-8 flag, named in valid GBK.
+void CheckName(const ZipEntry& entry) {
+  if (entry.Host() != zip::kHostMsDos) {
+    throw PayloadRejected("entry " + entry.QuotedName() + " was made on host " +
+                          std::to_string(entry.Host()) +
+                          ", not MS-DOS (0), so 7-Zip would garble its name; "
+                          "make_sample_payload --fix-host writes a mended copy");
+  }
+  if (entry.HasUtf8Name()) {
+    throw PayloadRejected("entry " + entry.QuotedName() +
+                          " has a name flagged as UTF-8; names must be GBK");
+  }
+  try {
+    GbkToUtf8(entry.name);
+  } catch (const std::runtime_error&) {
+    throw PayloadRejected("entry " + entry.QuotedName() + " has a name that is not valid GBK");
+  }
+}
+
+void CheckMethod(const ZipEntry& entry) {
+  if (entry.method != static_cast<std::uint16_t>(Method::kStored) &&
+      entry.method != static_cast<std::uint16_t>(Method::kDeflated)) {
+    throw PayloadRejected("entry " + entry.QuotedName() + " uses compression method " +
+                          std::to_string(entry.method) + "; only stored (0) and deflated (8)");
+  }
+}
+
 void CheckEncryption(ZipReader& reader, const ZipEntry& entry, std::string_view password) {
   if (!entry.IsEncrypted()) {
     throw PayloadRejected("entry " + entry.QuotedName() + " is not encrypted");
@@ -19,6 +47,7 @@ void CheckEncryption(ZipReader& reader, const ZipEntry& entry, std::string_view 
                           " uses AES or strong encryption; traditional ZIP encryption is "
                           "required");
   }
+  CheckMethod(entry);
   std::string header = reader.ReadStoredPrefix(entry, kEncryptionHeaderSize);
   if (header.size() < kEncryptionHeaderSize) {
     throw ZipFormatError("damaged ZIP archive: " + entry.QuotedName() +
@@ -42,6 +71,7 @@ PayloadSummary CheckPayload(std::istream& archive, std::string_view password,
   PayloadSummary summary;
   std::set<std::string> present_raw;
   for (const ZipEntry& entry : reader.entries()) {
+    CheckName(entry);
     if (entry.IsFolder()) {
       ++summary.folders;
     } else {

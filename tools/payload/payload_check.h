@@ -21,7 +21,8 @@ struct PayloadSummary {
   std::size_t files = 0;
 };
 
-// Accepts the archive only if it is a readable ZIP archive, every file entry is encrypted
+// Accepts the archive only if it is a readable ZIP archive, every entry was made on MS-DOS and
+// has a GBK name not flagged as UTF-8, every file entry is stored or deflated and encrypted
 // with traditional ZIP encryption, the password passes every entry's check byte, and each
 // required entry (UTF-8 names) is present. Throws PayloadRejected or ZipFormatError with a
 // one-line reason otherwise. Reads only the directory and each entry's headers.

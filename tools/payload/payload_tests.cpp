@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gbk.h"
+#include "host_fix.h"
 #include "payload_check.h"
 #include "sample_payload.h"
 #include "zip_reader.h"
@@ -91,6 +92,22 @@ std::string Minimal(std::string_view password, Protection extra_protection) {
   });
 }
 
+// The archive with one byte of an entry's central directory record ORed with `bits`.
+std::string WithCentralBits(std::string archive, std::size_t entry, std::size_t offset,
+                            unsigned char bits) {
+  std::istringstream in(archive);
+  const ZipReader reader(in);
+  archive[reader.entries().at(entry).central_header_offset + offset] |= static_cast<char>(bits);
+  return archive;
+}
+
+// Info-ZIP's archive mended to host MS-DOS.
+std::string MendedInfoZip(const unsigned char* data, std::size_t size) {
+  std::string archive = Bytes(data, size);
+  SetHostMsDos(archive);
+  return archive;
+}
+
 const std::vector<std::string> kRequired = {std::string(kProbeEntry),
                                             std::string(kMainProgramEntry)};
 
@@ -150,7 +167,7 @@ const VerdictCase kVerdictCases[] = {
          zip.AddFile(std::string(kMainProgramEntry), kMainExe, Method::kStored);
        });
      },
-     kRequired, "required entry \"duzozudiv/澄岚汽车用品销售工作系统.exe\" is missing"},
+     kRequired, "has a name that is not valid GBK"},
     {"NotZip", [] { return FakeExe(3, 5000); }, kRequired, "not a ZIP archive"},
     {"Empty", [] { return std::string(); }, kRequired, "not a ZIP archive"},
     {"Truncated", [] { return Sample().substr(0, 30000); }, kRequired, "truncated ZIP archive"},
@@ -160,15 +177,57 @@ const VerdictCase kVerdictCases[] = {
        return zip.erase(1000, 64);
      },
      kRequired, "central directory does not end where the end record begins"},
-    {"InfoZipDataDescriptor", [] { return Bytes(kInfoZip862, sizeof kInfoZip862); }, {"a.txt"}, ""},
+    {"InfoZipDataDescriptor",
+     [] { return MendedInfoZip(kInfoZip862, sizeof kInfoZip862); },
+     {"a.txt"},
+     ""},
     {"InfoZipWrongPassword",
-     [] { return Bytes(kInfoZip863, sizeof kInfoZip863); },
+     [] { return MendedInfoZip(kInfoZip863, sizeof kInfoZip863); },
      {"a.txt"},
      "wrong password for entry \"a.txt\""},
+    // Info-ZIP's zip on Linux writes host Unix: 7-Zip would garble GBK names.
+    {"InfoZipHostUnix",
+     [] { return Bytes(kInfoZip862, sizeof kInfoZip862); },
+     {"a.txt"},
+     "entry \"a.txt\" was made on host 3, not MS-DOS (0)"},
+    {"FolderMadeOnUnix",
+     [] { return WithCentralBits(Minimal(kPayloadPassword, Protection::kEncrypted), 0, 5, 3); },
+     kRequired, "entry \"duzozudiv/\" was made on host 3"},
+    {"NameFlaggedUtf8",
+     [] { return WithCentralBits(Minimal(kPayloadPassword, Protection::kEncrypted), 2, 9, 0x08); },
+     kRequired, "entry \"duzozudiv/zerarivur.exe\" has a name flagged as UTF-8"},
+    {"NameNotGbk",
+     [] {
+       return Build(kPayloadPassword, [](ZipWriter& zip) {
+         zip.AddFile("duzozudiv/\xff.txt", "x", Method::kStored);
+       });
+     },
+     {},
+     "entry \"duzozudiv/\\xff.txt\" has a name that is not valid GBK"},
+    {"MethodBzip2",
+     [] { return WithCentralBits(Minimal(kPayloadPassword, Protection::kEncrypted), 2, 10, 12); },
+     kRequired, "entry \"duzozudiv/zerarivur.exe\" uses compression method 12"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Archives, CheckPayloadTest, testing::ValuesIn(kVerdictCases),
                          [](const auto& info) { return info.param.name; });
+
+// The mend changes the host byte of every record and nothing else, and leaves MS-DOS alone.
+TEST(SetHostMsDosTest, ChangesOnlyTheHostBytes) {
+  const std::string unix_made = Bytes(kInfoZip862, sizeof kInfoZip862);
+  std::string mended = unix_made;
+  EXPECT_EQ(SetHostMsDos(mended), 1u);
+  std::size_t differences = 0;
+  for (std::size_t i = 0; i < mended.size(); ++i) differences += mended[i] != unix_made[i];
+  EXPECT_EQ(differences, 1u);
+  std::istringstream in(mended);
+  EXPECT_EQ(ZipReader(in).entries()[0].Host(), zip::kHostMsDos);
+  EXPECT_EQ(SetHostMsDos(mended), 0u);
+
+  std::string sample = Sample();
+  EXPECT_EQ(SetHostMsDos(sample), 0u);
+  EXPECT_EQ(sample, Sample());
+}
 
 TEST(CheckPayloadFileTest, SaysWhenFileIsMissing) {
   try {

@@ -19,7 +19,8 @@ ZipCipher::ZipCipher(std::string_view password) {
 }
 
 std::uint8_t ZipCipher::KeystreamByte() const {
-  const std::uint16_t temp = static_cast<std::uint16_t>(key2_ | 2);
+  // Unsigned 32-bit arithmetic: two 16-bit values promoted to int would overflow it.
+  const std::uint32_t temp = (key2_ | 2) & 0xffff;
   return static_cast<std::uint8_t>((temp * (temp ^ 1)) >> 8);
 }
 

@@ -46,6 +46,9 @@ inline constexpr std::uint16_t kMethodAes = 99;
 // reader's ANSI/OEM code page instead of treating them as Unix bytes.
 inline constexpr std::uint16_t kVersionNeeded = 20;
 inline constexpr std::uint16_t kVersionMadeByDos = 20;
+inline constexpr std::uint8_t kHostMsDos = 0;
+// Offset of the host byte (the high byte of "version made by") in a central directory record.
+inline constexpr std::size_t kCentralHostOffset = 5;
 
 inline constexpr std::uint32_t kDosAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kDosAttributeArchive = 0x20;

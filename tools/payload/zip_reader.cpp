@@ -132,6 +132,7 @@ ZipReader::ZipReader(std::istream& in) : in_(in) {
     const std::size_t comment_size = zip::Get16(directory, pos + 32);
     e.external_attributes = zip::Get32(directory, pos + 38);
     e.local_header_offset = zip::Get32(directory, pos + 42);
+    e.central_header_offset = directory_offset + pos;
     const std::size_t record_size = zip::kCentralHeaderSize + name_size + extra_size + comment_size;
     if (pos + record_size > directory.size()) {
       throw ZipFormatError("damaged ZIP archive: central directory entry " + std::to_string(i + 1) +

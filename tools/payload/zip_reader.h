@@ -29,10 +29,12 @@ struct ZipEntry {
   std::uint32_t uncompressed_size = 0;
   std::uint32_t external_attributes = 0;
   std::uint32_t local_header_offset = 0;
+  std::uint64_t central_header_offset = 0;  // where its central directory record starts
 
   bool IsFolder() const { return name.ends_with('/'); }
   bool IsEncrypted() const { return (flags & zip::kFlagEncrypted) != 0; }
   bool HasUtf8Name() const { return (flags & zip::kFlagUtf8Names) != 0; }
+  std::uint8_t Host() const { return static_cast<std::uint8_t>(version_made_by >> 8); }
   // The name as UTF-8 for messages: decoded from GBK unless flagged as UTF-8, with
   // undecodable bytes shown in hex.
   std::string DisplayName() const;
