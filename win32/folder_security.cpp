@@ -38,6 +38,15 @@ DWORD AttributesOf(HANDLE folder, const std::string& path) {
   return information.dwFileAttributes;
 }
 
+// The entry's own attributes, asked of the open entry and by name: both describe a reparse point
+// rather than what it leads to, and a system that answers only one way (Wine opens through a
+// link to a folder) is still caught.
+bool IsReparsePoint(HANDLE folder, const std::string& path) {
+  const DWORD by_name = GetFileAttributesW(Wide(path).c_str());
+  const bool named = by_name != INVALID_FILE_ATTRIBUTES && (by_name & FILE_ATTRIBUTE_REPARSE_POINT);
+  return named || (AttributesOf(folder, path) & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 bool KeepsAccessControl(HANDLE folder, const std::string& path) {
   DWORD flags = 0;
   if (!GetVolumeInformationByHandleW(folder, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
@@ -71,6 +80,8 @@ bool IsWellKnown(PSID sid, WELL_KNOWN_SID_TYPE type) {
   return CreateWellKnownSid(type, nullptr, known, &size) && EqualSid(sid, known);
 }
 
+}  // namespace
+
 install::FolderOwner OwnerKind(PSID owner) {
   if (IsWellKnown(owner, WinBuiltinAdministratorsSid)) return install::FolderOwner::kAdministrators;
   if (IsWellKnown(owner, WinLocalSystemSid)) return install::FolderOwner::kSystem;
@@ -84,6 +95,8 @@ install::FolderOwner OwnerKind(PSID owner) {
     return install::FolderOwner::kInstallingUser;
   return install::FolderOwner::kSomeoneElse;
 }
+
+namespace {
 
 install::FolderOwner OwnerOf(HANDLE folder, const std::string& path) {
   PSID owner = nullptr;
@@ -105,7 +118,7 @@ FileHandle OpenPlainFolder(const std::string& path, DWORD access, const char* fa
     const DWORD code = GetLastError();
     throw SystemError(failure + Quoted(path) + " 的权限", code);
   }
-  if (AttributesOf(folder.get(), path) & FILE_ATTRIBUTE_REPARSE_POINT)
+  if (IsReparsePoint(folder.get(), path))
     throw std::runtime_error("文件夹 " + Quoted(path) +
                              " 是指向别处的链接（重解析点），安装程序不会使用它");
   return folder;
@@ -147,7 +160,7 @@ install::FolderFacts InspectFolder(const std::string& path) {
     throw SystemError("无法检查文件夹 " + Quoted(path), code);
   }
   facts.exists = true;
-  facts.reparse_point = AttributesOf(folder.get(), path) & FILE_ATTRIBUTE_REPARSE_POINT;
+  facts.reparse_point = IsReparsePoint(folder.get(), path);
   facts.keeps_access_control = KeepsAccessControl(folder.get(), path);
   if (facts.keeps_access_control) facts.owner = OwnerOf(folder.get(), path);
   return facts;

@@ -24,6 +24,9 @@ class ProtectedFolderSecurity {
   LocalMemory descriptor_;
 };
 
+// Which of the owners the installer trusts the SID is.
+install::FolderOwner OwnerKind(PSID owner);
+
 // The folder itself, not what a reparse point there leads to: whether it is one, whether its
 // volume keeps ACLs, and who owns it.
 install::FolderFacts InspectFolder(const std::string& path);
