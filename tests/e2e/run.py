@@ -303,6 +303,21 @@ def message_ems(run):
     return text_ems(shot, width, lambda p: max(p) < 80)
 
 
+def message_lines(run):
+    """How many lines of text the message box shows above its button."""
+    box = wait_until(run.message_boxes, 5, "a message box")[0]
+    geometry = dict(line.split("=", 1) for line in
+                    harness.xdotool(run.display.name, "getwindowgeometry", "--shell", box).split())
+    width, height = int(geometry["WIDTH"]), int(geometry["HEIGHT"]) * 2 // 3
+    shot = subprocess.run(
+        ["import", "-display", run.display.name, "-window", "root", "-crop",
+         f"{width}x{height}+{geometry['X']}+{geometry['Y']}", "-depth", "8", "rgb:-"],
+        capture_output=True, timeout=30).stdout
+    inked = [any(max(shot[3 * (y * width + x):3 * (y * width + x) + 3]) < 80
+                 for x in range(width)) for y in range(len(shot) // (3 * width))]
+    return sum(1 for y in range(1, len(inked)) if inked[y] and not inked[y - 1])
+
+
 def case_damaged_payload(args, damage):
     run = Run(args, ["d"], f"damaged-{damage}")
     try:
@@ -345,6 +360,37 @@ def case_second_installation(args):
             expect_installed(run, "d", args.install_lines, running)
             w.click(*CLOSE)
             expect(w.wait_exit(30) == 0, "Close did not end the program with exit code 0")
+    finally:
+        run.close()
+
+
+def case_planted_command(args):
+    """A folder someone else prepared: a 7z.com there would run in place of the 7z.exe the
+    installer writes. The installer refuses the folder, says so, and writes and runs nothing."""
+    run = Run(args, ["d"], "planted")
+    try:
+        t = target(run.machine, "d")
+        t.mkdir()
+        shutil.copy(pathlib.Path(args.probe).with_name("planted_command.exe"), t / "7z.com")
+        w = run.open()
+        run.agree()
+        run.install()
+        marker = t / "planted-command-ran"
+        wait_until(lambda: run.message_boxes() or marker.exists(), 60,
+                   "the message that the folder is not safe")
+        expect(not marker.exists(), "the planted 7z.com ran")
+        run.shot("planted-command")
+        lines = message_lines(run)
+        expect(lines >= 3, f"the message has {lines} lines, too short to name the folder and why")
+        run.dismiss_message()
+        wait_until(lambda: near(run.face(CLOSE_FACE), NORMAL), 5, "Close to be enabled")
+        expect(not near(run.face(INSTALL_FACE), NORMAL), "Install is enabled")
+        time.sleep(3)  # time for anything started to leave its marker
+        expect(not marker.exists(), "the planted 7z.com ran")
+        left = sorted(entry.name for entry in t.iterdir())
+        expect(left == ["7z.com"], f"the folder holds {left}")
+        w.click(*CLOSE)
+        expect(w.wait_exit(30) == 0, "Close did not end the program with exit code 0")
     finally:
         run.close()
 
@@ -429,6 +475,7 @@ CASES = {
     "second-installation": case_second_installation,
     "responsive": case_responsive,
     "read-only": case_read_only,
+    "planted-command": case_planted_command,
 }
 
 
