@@ -389,6 +389,17 @@ TEST(InstallSequence, CleanupDeletesOnlyTheFilesItWrote) {
   EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
 }
 
+// The folder keeps the installation's protection, so the user is told.
+TEST(InstallSequence, FolderSecurityNotGivenBackIsReported) {
+  Installation w;
+  w.os.restore_fails = true;
+  w.Install();
+  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_EQ(w.os.Logged("delete"), kTemporaryFiles);
+  EXPECT_EQ(w.toolkit.messages, Paths{"无法恢复文件夹 \"d:\\duzozudiv\\\" 的权限"});
+  EXPECT_TRUE(w["btnClose"].enabled);
+}
+
 TEST(InstallSequence, BoundedWaitsGiveUpOnTime) {
   struct Case {
     doubles::Extraction extraction;

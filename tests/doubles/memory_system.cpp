@@ -119,6 +119,7 @@ void MemorySystem::ProtectFolder(const std::string& path) {
 }
 
 void MemorySystem::RestoreFolderSecurity(const std::string& path) {
+  if (restore_fails) throw std::runtime_error("无法恢复文件夹 \"" + path + "\" 的权限");
   log.push_back("restore " + path);
   protected_folders.erase(AsFolder(path));
 }
