@@ -30,6 +30,12 @@ FolderVerdict JudgeTargetFolder(const FolderObservation& seen) {
   // Volumes without ACLs record no owner; there is nothing to protect or to check.
   if (seen.target.keeps_access_control && !Trusted(seen.target.owner))
     return Unsafe("它的所有者不是管理员、系统或当前用户，其他用户可能改动其中的文件");
+  // The owner of the extracted folder can change what is extracted there before it runs,
+  // however the folder around it is protected.
+  if (seen.extracted.exists && seen.extracted.keeps_access_control &&
+      !Trusted(seen.extracted.owner))
+    return Unsafe(
+        "其中的 duzozudiv 文件夹的所有者不是管理员、系统或当前用户，其他用户可能改动其中的文件");
   if (!seen.planted.empty())
     return Unsafe("其中有 \"" + seen.planted.front() + "\"，它会代替安装程序写入的文件运行");
   return {};

@@ -49,6 +49,10 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"OwnerUnreadableOnAVolumeWithAcls",
              {OwnedBy(FolderOwner::kUnknown), kAbsent, {}},
              kForeignOwner},
+        Case{"ExtractedFolderOwnedBySomeoneElse",
+             {kAdministrators, OwnedBy(FolderOwner::kSomeoneElse), {}},
+             "其中的 duzozudiv "
+             "文件夹的所有者不是管理员、系统或当前用户，其他用户可能改动其中的文件"},
         Case{"FolderIsAReparsePoint", {Link(), kAbsent, {}}, "它是指向别处的链接（重解析点）"},
         Case{"ExtractedFolderIsAReparsePoint",
              {kAdministrators, Link(), {}},
