@@ -18,8 +18,9 @@ std::optional<std::string> FolderTakeover::TakeOver(OperatingSystem& os, const s
   // A volume without ACLs has nothing to protect: the checks above are all there is.
   if (!seen.target.keeps_access_control) return std::nullopt;
 
-  os.ProtectFolder(target);
+  // Given back whatever happens from here on, a protection that failed half-way included.
   protected_ = target;
+  os.ProtectFolder(target);
   // Until the folder was protected its owner could still change it: look again.
   verdict = JudgeTargetFolder(ObserveTargetFolder(os, target, extracted));
   if (!verdict.safe) return FolderRefusalText(target, verdict.reason);

@@ -110,8 +110,8 @@ bool MemorySystem::EntryExists(const std::string& path) {
 }
 
 void MemorySystem::ProtectFolder(const std::string& path) {
-  if (!directories.contains(AsFolder(path)) || InspectFolder(path).reparse_point)
-    throw std::runtime_error("无法保护文件夹 \"" + path + "\"");
+  if (protect_fails || !directories.contains(AsFolder(path)) || InspectFolder(path).reparse_point)
+    throw std::runtime_error("无法设置文件夹 \"" + path + "\" 的权限：拒绝访问。");
   log.push_back("protect " + path);
   protected_folders.insert(AsFolder(path));
   folder_facts.erase(AsFolder(path));  // now the Administrators'

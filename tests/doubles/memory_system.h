@@ -38,6 +38,7 @@ class MemorySystem : public install::OperatingSystem {
   std::set<std::string> links;              // entries that are reparse points
   std::set<std::string> protected_folders;  // as ProtectFolder left them
   std::function<void()> after_protect;      // someone acting before the protection takes hold
+  bool protect_fails = false;
   bool restore_fails = false;
   // Puts another file in place of the one at the path, as someone else could.
   void Replace(const std::string& path, std::string bytes);
