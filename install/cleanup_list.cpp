@@ -3,9 +3,9 @@
 namespace install {
 
 void CleanupList::DeleteExisting(OperatingSystem& os) {
-  for (const std::string& path : paths_)
-    if (os.FileExists(path)) os.RemoveFile(path);
-  paths_.clear();
+  for (const Entry& entry : entries_)
+    if (os.FileExists(entry.path)) os.RemoveFile(entry.path, entry.written);
+  entries_.clear();
 }
 
 }  // namespace install

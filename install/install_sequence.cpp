@@ -7,6 +7,7 @@
 #include "install/catalogue.h"
 #include "install/cleanup_list.h"
 #include "install/disk_selection.h"
+#include "install/folder_takeover.h"
 #include "install/payload_catalogue.h"
 #include "install/scripts.h"
 
@@ -22,20 +23,21 @@ void WaitResponsive(std::uint32_t milliseconds, ui::Toolkit& toolkit, OperatingS
   }
 }
 
-void WriteResource(OperatingSystem& os, const char* name, const std::string& path) {
+FileIdentity WriteResource(OperatingSystem& os, const char* name, const std::string& path) {
   std::unique_ptr<Resource> resource = os.OpenResource(name);
-  os.WriteFile(path, resource->Bytes());
+  return os.WriteFile(path, resource->Bytes());
 }
 
-void SaveAndStart(OperatingSystem& os, const std::string& path,
-                  const std::vector<std::string>& lines) {
-  os.SaveLines(path, lines);
+FileIdentity SaveAndStart(OperatingSystem& os, const std::string& path,
+                          const std::vector<std::string>& lines) {
+  const FileIdentity written = os.SaveLines(path, lines);
   if (os.FileExists(path)) os.OpenHidden(path);
+  return written;
 }
 
 // The main part; returns early for the stops that show their own message or none.
 void Install(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSystem& os,
-             CleanupList& cleanup) {
+             CleanupList& cleanup, FolderTakeover& folder) {
   std::unique_ptr<Resource> payload = os.OpenResource(kPayloadResource);
   // A payload that cannot be listed cannot be extracted either: the installation goes on as
   // for any damaged payload, and the reason shows where the extraction is checked.
@@ -61,21 +63,26 @@ void Install(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSys
     toolkit.ShowMessage(kFolderFailedText);
     return;
   }
+  // The installer runs what lies in the folder as administrator: a folder that someone else
+  // could have prepared is refused before anything is written.
+  if (const std::optional<std::string> refusal = folder.TakeOver(os, target, extracted)) {
+    toolkit.ShowMessage(*refusal);
+    return;
+  }
   toolkit.ProcessMessages();
 
-  os.WriteFile(target + kPayloadFile, payload->Bytes());
+  const FileIdentity payload_file = os.WriteFile(target + kPayloadFile, payload->Bytes());
   payload.reset();
-  cleanup.Add(target + kPayloadFile);
+  cleanup.Add(target + kPayloadFile, payload_file);
   toolkit.ProcessMessages();
-  WriteResource(os, kArchiveLibraryResource, target + kArchiveLibraryFile);
-  cleanup.Add(target + kArchiveLibraryFile);
-  WriteResource(os, kArchiveProgramResource, target + kArchiveProgramFile);
-  cleanup.Add(target + kArchiveProgramFile);
+  cleanup.Add(target + kArchiveLibraryFile,
+              WriteResource(os, kArchiveLibraryResource, target + kArchiveLibraryFile));
+  cleanup.Add(target + kArchiveProgramFile,
+              WriteResource(os, kArchiveProgramResource, target + kArchiveProgramFile));
   toolkit.ProcessMessages();
 
   const std::string extraction_script = target + kExtractionScriptFile;
-  SaveAndStart(os, extraction_script, ExtractionScript(disk_root));
-  cleanup.Add(extraction_script);
+  cleanup.Add(extraction_script, SaveAndStart(os, extraction_script, ExtractionScript(disk_root)));
 
   // A folder left by an earlier installation ends the wait at once.
   const std::uint64_t started = os.Milliseconds();
@@ -117,17 +124,24 @@ void Install(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSys
 
 void InstallSystem(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSystem& os) {
   CleanupList cleanup;
+  FolderTakeover folder;
   toolkit.SetScreenCursor(ui::Cursor::HourGlass);
   controls.close_button.SetEnabled(false);
 
   std::optional<std::string> error;
   try {
-    Install(controls, toolkit, os, cleanup);
+    Install(controls, toolkit, os, cleanup, folder);
   } catch (const std::exception& failure) {
     error = failure.what();
   }
 
   cleanup.DeleteExisting(os);
+  // The installed application writes its own folder, as it always could.
+  try {
+    folder.GiveBack(os);
+  } catch (const std::exception& failure) {
+    if (!error) error = failure.what();
+  }
   controls.close_button.SetEnabled(true);
   toolkit.SetScreenCursor(ui::Cursor::Default);
   if (error) toolkit.ShowMessage(*error);

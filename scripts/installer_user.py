@@ -229,16 +229,22 @@ def damaged_copy(installer, payload, folder, damage):
     return copy
 
 
+def message_box_image(run, share):
+    """RGB bytes and width of the top `share` of the message box, where its text is."""
+    box = wait_until(run.message_boxes, 5, "a message box")[0]
+    x, y, width, height = harness.geometry(run.display.name, box)
+    return harness.screen_region(run.display.name, x, y, width, int(height * share)), width
+
+
 def message_ems(run):
     """How many em squares wide the text of the message box is."""
-    box = wait_until(run.message_boxes, 5, "a message box")[0]
-    geometry = dict(line.split("=", 1) for line in
-                    harness.xdotool(run.display.name, "getwindowgeometry", "--shell", box).split())
-    width, height = int(geometry["WIDTH"]), int(geometry["HEIGHT"]) // 2
-    shot = subprocess.run(
-        ["import", "-display", run.display.name, "-window", "root", "-crop",
-         f"{width}x{height}+{geometry['X']}+{geometry['Y']}", "-depth", "8", "rgb:-"],
-        capture_output=True, timeout=30).stdout
+    shot, width = message_box_image(run, 1 / 2)
     return text_ems(shot, width, lambda p: max(p) < 80)
 
 
+def message_lines(run):
+    """How many lines of text the message box shows above its button."""
+    shot, width = message_box_image(run, 2 / 3)
+    inked = [any(max(shot[3 * (y * width + x):3 * (y * width + x) + 3]) < 80
+                 for x in range(width)) for y in range(len(shot) // (3 * width))]
+    return sum(1 for y in range(1, len(inked)) if inked[y] and not inked[y - 1])

@@ -60,6 +60,7 @@ struct Installation : doubles::TestWindow {
     EXPECT_FALSE((*this)["btnInstall"].enabled);
     EXPECT_EQ(toolkit.cursor, ui::Cursor::Default);
     EXPECT_EQ(os.open_resources, 0);
+    EXPECT_TRUE(os.protected_folders.empty()) << "the folder's security was not given back";
   }
 };
 
@@ -70,14 +71,15 @@ TEST(InstallSequence, CompleteInstallation) {
   Installation w;
   w.Install();
 
-  EXPECT_EQ(
-      w.Steps(),
-      (Paths{"mkdir " + std::string(kTarget), "write " + T("duzozudiv.7z"), "write " + T("7z.dll"),
-             "write " + T("7z.exe"), "save " + T("un7zip_duzozudiv.bat"),
-             "open " + T("un7zip_duzozudiv.bat"), "save " + X("un7zip_qelsystemii.bat"),
-             "open " + X("un7zip_qelsystemii.bat"), "write " + T("install.bat"),
-             "open " + T("install.bat"), "delete " + T("duzozudiv.7z"), "delete " + T("7z.dll"),
-             "delete " + T("7z.exe"), "delete " + T("un7zip_duzozudiv.bat")}));
+  EXPECT_EQ(w.Steps(),
+            (Paths{"mkdir " + std::string(kTarget), "protect " + std::string(kTarget),
+                   "write " + T("duzozudiv.7z"), "write " + T("7z.dll"), "write " + T("7z.exe"),
+                   "save " + T("un7zip_duzozudiv.bat"), "open " + T("un7zip_duzozudiv.bat"),
+                   "save " + X("un7zip_qelsystemii.bat"), "open " + X("un7zip_qelsystemii.bat"),
+                   "write " + T("install.bat"), "open " + T("install.bat"),
+                   "delete " + T("duzozudiv.7z"), "delete " + T("7z.dll"), "delete " + T("7z.exe"),
+                   "delete " + T("un7zip_duzozudiv.bat"), "restore " + std::string(kTarget)}));
+  EXPECT_TRUE(w.os.protected_folders.empty());
   Paths left;
   for (const auto& [path, bytes] : w.os.files)
     if (path.rfind(kExtracted, 0) != 0) left.push_back(path);
@@ -213,6 +215,7 @@ struct Failure {
 void PrintTo(const Failure& value, std::ostream* out) { *out << value.name; }
 
 const Paths kWrittenUntilExtraction = {"mkdir d:\\duzozudiv\\",
+                                       "protect d:\\duzozudiv\\",
                                        "write " + T("duzozudiv.7z"),
                                        "write " + T("7z.dll"),
                                        "write " + T("7z.exe"),
@@ -225,7 +228,8 @@ Paths Then(Paths steps, const Paths& more) {
 }
 
 const Paths kCleanup = {"delete " + T("duzozudiv.7z"), "delete " + T("7z.dll"),
-                        "delete " + T("7z.exe"), "delete " + T("un7zip_duzozudiv.bat")};
+                        "delete " + T("7z.exe"), "delete " + T("un7zip_duzozudiv.bat"),
+                        "restore d:\\duzozudiv\\"};
 
 class FailureTest : public ::testing::TestWithParam<Failure> {};
 
@@ -265,11 +269,11 @@ INSTANTIATE_TEST_SUITE_P(
                 [](Installation& w) { w.os.resources.erase("DUZOZUDIV"); },
                 "找不到资源 \"DUZOZUDIV\"",
                 {}},
-        Failure{
-            "ArchiveLibraryMissing",
-            [](Installation& w) { w.os.resources.erase("7Z"); },
-            "找不到资源 \"7Z\"",
-            {"mkdir d:\\duzozudiv\\", "write " + T("duzozudiv.7z"), "delete " + T("duzozudiv.7z")}},
+        Failure{"ArchiveLibraryMissing",
+                [](Installation& w) { w.os.resources.erase("7Z"); },
+                "找不到资源 \"7Z\"",
+                {"mkdir d:\\duzozudiv\\", "protect d:\\duzozudiv\\", "write " + T("duzozudiv.7z"),
+                 "delete " + T("duzozudiv.7z"), "restore d:\\duzozudiv\\"}},
         Failure{"InstallLineMissing", [](Installation& w) { w.os.resources.erase("DINSTALL"); },
                 "找不到资源 \"DINSTALL\"",
                 Then(Then(kWrittenUntilExtraction, {"save " + X("un7zip_qelsystemii.bat"),
@@ -278,14 +282,18 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"DiskFullWhileWritingThePayload",
                 [](Installation& w) { w.os.capacity["d:"] = 100; },
                 "无法写入文件 \"d:\\duzozudiv\\duzozudiv.7z\"：磁盘空间不足。",
-                {"mkdir d:\\duzozudiv\\"}},
+                {"mkdir d:\\duzozudiv\\", "protect d:\\duzozudiv\\", "restore d:\\duzozudiv\\"}},
         Failure{"FileNotCreatable",
                 [](Installation& w) {
                   w.os.directories.insert(kTarget);
                   w.os.read_only_drives.insert("d:");
                 },
                 "无法创建文件 \"d:\\duzozudiv\\duzozudiv.7z\"：拒绝访问。",
-                {"mkdir d:\\duzozudiv\\"}},
+                {"mkdir d:\\duzozudiv\\", "protect d:\\duzozudiv\\", "restore d:\\duzozudiv\\"}},
+        Failure{"FolderCannotBeProtected",
+                [](Installation& w) { w.os.protect_fails = true; },
+                "无法设置文件夹 \"d:\\duzozudiv\\\" 的权限：拒绝访问。",
+                {"mkdir d:\\duzozudiv\\", "restore d:\\duzozudiv\\"}},
         Failure{"ExtractionNeverCreatesTheFolder", [](Installation& w) { w.os.extraction = {}; },
                 "解压安装文件失败", Then(kWrittenUntilExtraction, kCleanup)},
         Failure{"SetupProgramNeverAppears",
@@ -301,6 +309,119 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 "", Then(kWrittenUntilExtraction, kCleanup)}),
     [](const ::testing::TestParamInfo<Failure>& info) { return info.param.name; });
+
+struct Refusal {
+  const char* name;
+  std::function<void(Installation&)> arrange;
+  std::string reason;
+  Paths steps;  // the file-system steps, in order
+};
+
+void PrintTo(const Refusal& value, std::ostream* out) { *out << value.name; }
+
+class RefusalTest : public ::testing::TestWithParam<Refusal> {};
+
+// A folder that someone else could have prepared: present, with files of its own in it.
+void Prepared(Installation& w, install::FolderFacts facts) {
+  w.os.directories.insert(kTarget);
+  w.os.files[T("7z.exe")] = "theirs";
+  w.os.files[T("install.bat")] = "theirs";
+  w.os.folder_facts[kTarget] = facts;
+}
+
+constexpr install::FolderFacts kForeign{true, false, true, install::FolderOwner::kSomeoneElse};
+constexpr install::FolderFacts kWithoutAcls{true, false, false, install::FolderOwner::kUnknown};
+
+TEST_P(RefusalTest, NothingIsWrittenOrDeleted) {
+  const Refusal& refusal = GetParam();
+  Installation w;
+  refusal.arrange(w);
+  const auto files_before = w.os.files;
+  w.Install();
+  EXPECT_EQ(w.Steps(), refusal.steps);
+  EXPECT_EQ(w.os.files, files_before);
+  EXPECT_EQ(w.toolkit.messages, Paths{"文件夹 \"d:\\duzozudiv\\\" 不安全：" + refusal.reason +
+                                      "。为安全起见，安装程序没有写入或删除任何文件。请删除或重命名"
+                                      "这个文件夹后再运行安装程序。"});
+  w.ExpectStopped();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RefusalTest,
+    ::testing::Values(
+        Refusal{"OwnedBySomeoneElse",
+                [](Installation& w) { Prepared(w, kForeign); },
+                "它的所有者不是管理员、系统或当前用户，其他用户可能改动其中的文件",
+                {"mkdir d:\\duzozudiv\\"}},
+        Refusal{"FolderIsAReparsePoint",
+                [](Installation& w) {
+                  Prepared(w, {true, true, true, install::FolderOwner::kAdministrators});
+                },
+                "它是指向别处的链接（重解析点）",
+                {"mkdir d:\\duzozudiv\\"}},
+        Refusal{"ExtractedFolderIsAReparsePoint",
+                [](Installation& w) {
+                  w.os.directories.insert(kTarget);
+                  w.os.directories.insert(kExtracted);
+                  w.os.folder_facts[kExtracted] = {true, true, true,
+                                                   install::FolderOwner::kSomeoneElse};
+                },
+                "其中的 duzozudiv 文件夹是指向别处的链接（重解析点）",
+                {"mkdir d:\\duzozudiv\\"}},
+        Refusal{"PlantedCommandOnAVolumeWithoutAcls",
+                [](Installation& w) {
+                  Prepared(w, kWithoutAcls);
+                  w.os.files[T("7z.com")] = "MZ";
+                },
+                "其中有 \"7z.com\"，它会代替安装程序写入的文件运行",
+                {"mkdir d:\\duzozudiv\\"}},
+        // Until the folder is protected its owner can still put things in it.
+        Refusal{"PlantedWhileBeingProtected",
+                [](Installation& w) {
+                  Prepared(w, {true, false, true, install::FolderOwner::kInstallingUser});
+                  w.os.after_protect = [&w] { w.os.directories.insert(T("Codecs\\")); };
+                },
+                "其中有 \"Codecs\"，它会代替安装程序写入的文件运行",
+                {"mkdir d:\\duzozudiv\\", "protect d:\\duzozudiv\\", "restore d:\\duzozudiv\\"}}),
+    [](const ::testing::TestParamInfo<Refusal>& info) { return info.param.name; });
+
+TEST(InstallSequence, VolumeWithoutAclsIsInstalledToUnprotected) {
+  Installation w;
+  Prepared(w, kWithoutAcls);
+  w.Install();
+  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_TRUE(w.os.Logged("protect").empty());
+  EXPECT_TRUE(w.os.Logged("restore").empty());
+  EXPECT_EQ(w.os.Logged("delete"), kTemporaryFiles);
+}
+
+// Only what the installer wrote goes: not a file put in its place, not a link.
+TEST(InstallSequence, CleanupDeletesOnlyTheFilesItWrote) {
+  Installation w;
+  w.os.extraction.folder_after_ms = 2'000;
+  w.clock.At(1'000, [&w] {
+    w.os.Replace(T("7z.exe"), "replaced");
+    w.os.links.insert(T("7z.dll"));
+    w.os.files[T("reg_dll.bat")] = "left by the extraction";
+  });
+  w.Install();
+  EXPECT_EQ(w.os.Logged("delete"),
+            (Paths{T("duzozudiv.7z"), T("un7zip_duzozudiv.bat"), T("reg_dll.bat")}));
+  EXPECT_EQ(w.os.files.at(T("7z.exe")), "replaced");
+  EXPECT_TRUE(w.os.files.contains(T("7z.dll")));
+  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+}
+
+// The folder keeps the installation's protection, so the user is told.
+TEST(InstallSequence, FolderSecurityNotGivenBackIsReported) {
+  Installation w;
+  w.os.restore_fails = true;
+  w.Install();
+  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_EQ(w.os.Logged("delete"), kTemporaryFiles);
+  EXPECT_EQ(w.toolkit.messages, Paths{"无法恢复文件夹 \"d:\\duzozudiv\\\" 的权限"});
+  EXPECT_TRUE(w["btnClose"].enabled);
+}
 
 TEST(InstallSequence, BoundedWaitsGiveUpOnTime) {
   struct Case {

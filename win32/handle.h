@@ -54,4 +54,12 @@ struct ModuleTraits {
 };
 using ModuleHandle = UniqueHandle<ModuleTraits>;
 
+// Memory the system allocated with LocalAlloc for the caller: security descriptors, SIDs.
+struct LocalMemoryTraits {
+  using Value = HLOCAL;
+  static Value None() { return nullptr; }
+  static void Close(Value value) { LocalFree(value); }
+};
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+
 }  // namespace win32

@@ -21,6 +21,25 @@ void RestrictDllSearchToSystem32() {
                : nullptr;
   if (set_default && set_default(kSearchSystem32)) return;
   SetDllDirectoryW(L"");
+  PreloadSystemDlls();
+}
+
+void PreloadSystemDlls() {
+  // The libraries that the system's own DLLs load by name later (themes, the shell, the
+  // loader's compatibility layer), loaded now from System32 by full path: once loaded, a load
+  // by name finds them and never looks beside the program. They stay loaded for that reason.
+  static constexpr const wchar_t* kLibraries[] = {L"uxtheme.dll",   L"userenv.dll", L"setupapi.dll",
+                                                  L"apphelp.dll",   L"propsys.dll", L"dwmapi.dll",
+                                                  L"cryptbase.dll", L"oleacc.dll",  L"clbcatq.dll",
+                                                  L"ntmarta.dll",   L"version.dll"};
+  wchar_t system[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  for (const wchar_t* library : kLibraries) {
+    const std::wstring path = std::wstring(system, length) + L"\\" + library;
+    // One this system lacks is not loaded by its own libraries either.
+    LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
 }
 
 std::string ProgramPath() {

@@ -16,8 +16,14 @@ std::optional<std::string> HardenStartup();
 void SilenceCriticalErrorBoxes();
 
 // DLLs loaded by name come from System32 only, never from the program's or the working
-// folder. Systems without SetDefaultDllDirectories at least lose the working folder.
+// folder. Systems without SetDefaultDllDirectories at least lose the working folder, and get
+// the DLLs their own libraries load later preloaded from System32.
 void RestrictDllSearchToSystem32();
+
+// Loads, by full path from System32, the DLLs that the system's libraries would otherwise look
+// for beside the program: uxtheme, userenv, setupapi, apphelp, propsys, dwmapi, cryptbase,
+// oleacc, clbcatq, ntmarta and version.
+void PreloadSystemDlls();
 
 // The full path of the running program.
 std::string ProgramPath();

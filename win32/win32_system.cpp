@@ -7,6 +7,7 @@
 
 #include "install/crc32.h"
 #include "install/scripts.h"
+#include "win32/folder_security.h"
 #include "win32/handle.h"
 #include "win32/system_error.h"
 #include "win32/text.h"
@@ -60,6 +61,13 @@ class PartialFile {
 
 DWORD Attributes(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()); }
 
+// Which file an open handle refers to; zero when the system cannot say.
+install::FileIdentity IdentityOf(HANDLE file, BY_HANDLE_FILE_INFORMATION& information) {
+  if (!GetFileInformationByHandle(file, &information)) return {};
+  return {information.dwVolumeSerialNumber,
+          (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+}
+
 }  // namespace
 
 Win32System::Win32System(HMODULE resources) : resources_(resources) {}
@@ -78,8 +86,15 @@ std::unique_ptr<install::Resource> Win32System::OpenResource(std::string_view na
       std::string_view(static_cast<const char*>(LockResource(loaded)), size));
 }
 
-void Win32System::WriteFile(const std::string& path, std::string_view bytes) {
-  FileHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+install::FileIdentity Win32System::WriteFile(const std::string& path, std::string_view bytes) {
+  // Overwriting would keep the old file's owner and ACL, and write through a hard link into
+  // whatever file it shares: the old entry goes, and the new file is created where it was.
+  if (!DeleteFileW(Wide(path).c_str())) {
+    const DWORD code = GetLastError();
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
+      throw SystemError("无法创建文件 " + Quoted(path), code);
+  }
+  FileHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD code = GetLastError();
@@ -95,18 +110,39 @@ void Win32System::WriteFile(const std::string& path, std::string_view bytes) {
     if (written == 0) ThrowWriteError(path, ERROR_WRITE_FAULT);
     bytes.remove_prefix(written);
   }
+  BY_HANDLE_FILE_INFORMATION information;
+  const install::FileIdentity identity = IdentityOf(file.get(), information);
   // Closing can be where a deferred write fails.
   if (!CloseHandle(file.release())) ThrowWriteError(path, GetLastError());
   partial.Complete();
+  return identity;
 }
 
-void Win32System::SaveLines(const std::string& path, const std::vector<std::string>& lines) {
-  WriteFile(path, install::ScriptBytes(lines));
+install::FileIdentity Win32System::SaveLines(const std::string& path,
+                                             const std::vector<std::string>& lines) {
+  return WriteFile(path, install::ScriptBytes(lines));
 }
 
 void Win32System::MakeDirectory(const std::string& path) {
+  const ProtectedFolderSecurity security;
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, security.descriptor(), FALSE};
   // The caller checks the outcome with DirectoryExists: the folder may already be there.
-  CreateDirectoryW(Wide(path).c_str(), nullptr);
+  CreateDirectoryW(Wide(path).c_str(), &attributes);
+}
+
+install::FolderFacts Win32System::InspectFolder(const std::string& path) {
+  return win32::InspectFolder(path);
+}
+
+bool Win32System::EntryExists(const std::string& path) {
+  // Attributes are those of a link itself, so a dangling one counts too.
+  return Attributes(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+void Win32System::ProtectFolder(const std::string& path) { win32::ProtectFolder(path); }
+
+void Win32System::RestoreFolderSecurity(const std::string& path) {
+  win32::RestoreFolderSecurity(path);
 }
 
 bool Win32System::DirectoryExists(const std::string& path) {
@@ -168,9 +204,22 @@ std::string Win32System::DecodeGbk(std::string_view gbk) {
   return Utf8(wide);
 }
 
-void Win32System::RemoveFile(const std::string& path) {
-  // A file that cannot go (in use, already gone) is left as it is.
-  DeleteFileW(Wide(path).c_str());
+void Win32System::RemoveFile(const std::string& path,
+                             const std::optional<install::FileIdentity>& written) {
+  // Checked and deleted through one handle to the entry itself, so that what is deleted is
+  // what was checked. A file that cannot go (in use, already gone) is left as it is.
+  FileHandle file(CreateFileW(Wide(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return;
+  BY_HANDLE_FILE_INFORMATION information;
+  const install::FileIdentity identity = IdentityOf(file.get(), information);
+  if (identity == install::FileIdentity{}) return;
+  if (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
+    return;
+  if (written && identity != *written) return;
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 void Win32System::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }

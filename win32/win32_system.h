@@ -17,9 +17,14 @@ class Win32System : public install::OperatingSystem {
   explicit Win32System(HMODULE resources = nullptr);
 
   std::unique_ptr<install::Resource> OpenResource(std::string_view name) override;
-  void WriteFile(const std::string& path, std::string_view bytes) override;
-  void SaveLines(const std::string& path, const std::vector<std::string>& lines) override;
+  install::FileIdentity WriteFile(const std::string& path, std::string_view bytes) override;
+  install::FileIdentity SaveLines(const std::string& path,
+                                  const std::vector<std::string>& lines) override;
   void MakeDirectory(const std::string& path) override;
+  install::FolderFacts InspectFolder(const std::string& path) override;
+  bool EntryExists(const std::string& path) override;
+  void ProtectFolder(const std::string& path) override;
+  void RestoreFolderSecurity(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   void OpenHidden(const std::string& path) override;
@@ -27,7 +32,8 @@ class Win32System : public install::OperatingSystem {
   std::optional<install::FileDigest> ReadDigest(const std::string& path) override;
   bool IsLink(const std::string& path) override;
   std::string DecodeGbk(std::string_view gbk) override;
-  void RemoveFile(const std::string& path) override;
+  void RemoveFile(const std::string& path,
+                  const std::optional<install::FileIdentity>& written) override;
   void Sleep(std::uint32_t milliseconds) override;
   std::uint64_t Milliseconds() override;
 

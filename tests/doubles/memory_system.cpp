@@ -86,7 +86,7 @@ bool MemorySystem::Fits(const std::string& path, std::size_t size) const {
 
 // A write that does not fit fails part-way: like the real one, it takes the truncated file
 // away before it reports.
-void MemorySystem::WriteFile(const std::string& path, std::string_view bytes) {
+install::FileIdentity MemorySystem::WriteFile(const std::string& path, std::string_view bytes) {
   if (!Writable(path) || directories.contains(AsFolder(path)))
     throw std::runtime_error("无法创建文件 \"" + path + "\"：拒绝访问。");
   if (!Fits(path, bytes.size())) {
@@ -94,17 +94,56 @@ void MemorySystem::WriteFile(const std::string& path, std::string_view bytes) {
     throw std::runtime_error("无法写入文件 \"" + path + "\"：磁盘空间不足。");
   }
   log.push_back("write " + path);
-  files[path] = std::string(bytes);
+  Replace(path, std::string(bytes));
+  return identities_.at(path);
 }
 
-void MemorySystem::SaveLines(const std::string& path, const std::vector<std::string>& lines) {
-  WriteFile(path, install::ScriptBytes(lines));
+install::FileIdentity MemorySystem::SaveLines(const std::string& path,
+                                              const std::vector<std::string>& lines) {
+  const install::FileIdentity written = WriteFile(path, install::ScriptBytes(lines));
   log.back() = "save " + path;
+  return written;
+}
+
+void MemorySystem::Replace(const std::string& path, std::string bytes) {
+  files[path] = std::move(bytes);
+  links.erase(path);
+  identities_[path] = {1, next_index_++};
 }
 
 void MemorySystem::MakeDirectory(const std::string& path) {
   log.push_back("mkdir " + path);
-  if (Writable(path)) directories.insert(AsFolder(path));
+  if (Writable(path) && directories.insert(AsFolder(path)).second)
+    protected_folders.insert(AsFolder(path));
+}
+
+install::FolderFacts MemorySystem::InspectFolder(const std::string& path) {
+  auto found = folder_facts.find(AsFolder(path));
+  if (found != folder_facts.end()) return found->second;
+  install::FolderFacts facts;
+  facts.exists = directories.contains(AsFolder(path));
+  facts.owner =
+      facts.exists ? install::FolderOwner::kAdministrators : install::FolderOwner::kUnknown;
+  return facts;
+}
+
+bool MemorySystem::EntryExists(const std::string& path) {
+  return files.contains(path) || links.contains(path) || directories.contains(AsFolder(path));
+}
+
+void MemorySystem::ProtectFolder(const std::string& path) {
+  if (protect_fails || !directories.contains(AsFolder(path)) || InspectFolder(path).reparse_point)
+    throw std::runtime_error("无法设置文件夹 \"" + path + "\" 的权限：拒绝访问。");
+  log.push_back("protect " + path);
+  protected_folders.insert(AsFolder(path));
+  folder_facts.erase(AsFolder(path));  // now the Administrators'
+  if (after_protect) after_protect();
+}
+
+void MemorySystem::RestoreFolderSecurity(const std::string& path) {
+  if (restore_fails) throw std::runtime_error("无法恢复文件夹 \"" + path + "\" 的权限");
+  log.push_back("restore " + path);
+  protected_folders.erase(AsFolder(path));
 }
 
 bool MemorySystem::DirectoryExists(const std::string& path) {
@@ -134,8 +173,11 @@ std::optional<install::FileDigest> MemorySystem::ReadDigest(const std::string& p
 
 std::string MemorySystem::DecodeGbk(std::string_view gbk) { return FromGbk(gbk); }
 
-void MemorySystem::RemoveFile(const std::string& path) {
-  if (undeletable.contains(path)) return;
+void MemorySystem::RemoveFile(const std::string& path,
+                              const std::optional<install::FileIdentity>& written) {
+  if (undeletable.contains(path) || links.contains(path)) return;
+  const auto identity = identities_.find(path);
+  if (written && (identity == identities_.end() || identity->second != *written)) return;
   log.push_back("delete " + path);
   files.erase(path);
 }

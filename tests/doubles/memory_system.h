@@ -2,6 +2,7 @@
 // and a stand-in for the extraction that reacts when the extraction script is opened.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -37,22 +38,37 @@ class MemorySystem : public install::OperatingSystem {
   std::map<std::string, std::string> files;
   std::set<std::string> read_only_drives;
   std::set<std::string> undeletable;  // files in use
-  std::set<std::string> links;        // junctions and symbolic links, folders ending in '\'
+  // Junctions and symbolic links (reparse points), folders ending in '\'.
+  std::set<std::string> links;
   std::map<std::string, std::uint64_t> capacity;  // "d:" -> bytes its files may hold
+  // Folders as InspectFolder reports them; a folder not listed here is an ordinary one of the
+  // Administrators on a volume with ACLs.
+  std::map<std::string, install::FolderFacts> folder_facts;
+  std::set<std::string> protected_folders;  // as ProtectFolder left them
+  std::function<void()> after_protect;      // someone acting before the protection takes hold
+  bool protect_fails = false;
+  bool restore_fails = false;
+  // Puts another file in place of the one at the path, as someone else could.
+  void Replace(const std::string& path, std::string bytes);
   Extraction extraction{1'500, 30'000};
 
   // What happened, in order: "mkdir P", "write P" (a complete write), "save P", "open P",
-  // "read P" (the whole file), "delete P", "probe P"
-  // (a directory test of a drive root), and "resource N" / "release N".
+  // "read P" (the whole file), "delete P", "protect P", "restore P", "probe P" (a directory
+  // test of a drive root), and "resource N" / "release N".
   std::vector<std::string> log;
   int open_resources = 0;
   std::vector<std::string> Logged(const std::string& verb) const;
 
   // install::OperatingSystem
   std::unique_ptr<install::Resource> OpenResource(std::string_view name) override;
-  void WriteFile(const std::string& path, std::string_view bytes) override;
-  void SaveLines(const std::string& path, const std::vector<std::string>& lines) override;
+  install::FileIdentity WriteFile(const std::string& path, std::string_view bytes) override;
+  install::FileIdentity SaveLines(const std::string& path,
+                                  const std::vector<std::string>& lines) override;
   void MakeDirectory(const std::string& path) override;
+  install::FolderFacts InspectFolder(const std::string& path) override;
+  bool EntryExists(const std::string& path) override;
+  void ProtectFolder(const std::string& path) override;
+  void RestoreFolderSecurity(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   void OpenHidden(const std::string& path) override;
@@ -60,7 +76,8 @@ class MemorySystem : public install::OperatingSystem {
   std::optional<install::FileDigest> ReadDigest(const std::string& path) override;
   bool IsLink(const std::string& path) override { return links.contains(path); }
   std::string DecodeGbk(std::string_view gbk) override;
-  void RemoveFile(const std::string& path) override;
+  void RemoveFile(const std::string& path,
+                  const std::optional<install::FileIdentity>& written) override;
   void Sleep(std::uint32_t milliseconds) override { clock_.Advance(milliseconds); }
   std::uint64_t Milliseconds() override { return clock_.now(); }
 
@@ -69,6 +86,8 @@ class MemorySystem : public install::OperatingSystem {
   bool Fits(const std::string& path, std::size_t size) const;
   void StartExtraction(const std::string& script);
   VirtualClock& clock_;
+  std::map<std::string, install::FileIdentity> identities_;
+  std::uint64_t next_index_ = 1;
 };
 
 }  // namespace doubles

@@ -19,7 +19,7 @@ import wine_harness as harness
 from installer_user import (AGREE, AGREE_FACE, APP, AWAY, BOX, BOX_REGION, CLOSE, CLOSE_FACE,
                             INSTALL_FACE, NORMAL, TEMPORARY, Run, applications, damaged_copy,
                             expect, expect_installed, last_deflated_entry, message_ems,
-                            target)
+                            message_lines, target)
 from wine_harness import Failure, hex_colour, near, wait_until
 
 
@@ -323,6 +323,37 @@ def case_second_installation(args):
         run.close()
 
 
+def case_planted_command(args):
+    """A folder someone else prepared: a 7z.com there would run in place of the 7z.exe the
+    installer writes. The installer refuses the folder, says so, and writes and runs nothing."""
+    run = Run(args, ["d"], "planted")
+    try:
+        t = target(run.machine, "d")
+        t.mkdir()
+        shutil.copy(pathlib.Path(args.probe).with_name("planted_command.exe"), t / "7z.com")
+        w = run.open()
+        run.agree()
+        run.install()
+        marker = t / "planted-command-ran"
+        wait_until(lambda: run.message_boxes() or marker.exists(), 60,
+                   "the message that the folder is not safe")
+        expect(not marker.exists(), "the planted 7z.com ran")
+        run.shot("planted-command")
+        lines = message_lines(run)
+        expect(lines >= 3, f"the message has {lines} lines, too short to name the folder and why")
+        run.dismiss_message()
+        wait_until(lambda: near(run.face(CLOSE_FACE), NORMAL), 5, "Close to be enabled")
+        expect(not near(run.face(INSTALL_FACE), NORMAL), "Install is enabled")
+        time.sleep(3)  # time for anything started to leave its marker
+        expect(not marker.exists(), "the planted 7z.com ran")
+        left = sorted(entry.name for entry in t.iterdir())
+        expect(left == ["7z.com"], f"the folder holds {left}")
+        w.click(*CLOSE)
+        expect(w.wait_exit(30) == 0, "Close did not end the program with exit code 0")
+    finally:
+        run.close()
+
+
 def probe_answers(run, what):
     result = run.machine.run(run.args.probe, "1000", timeout=30)
     expect(result.returncode == 0, f"the window did not answer within 1 s {what}")
@@ -406,6 +437,7 @@ CASES = {
     "second-installation": case_second_installation,
     "responsive": case_responsive,
     "read-only": case_read_only,
+    "planted-command": case_planted_command,
 }
 
 

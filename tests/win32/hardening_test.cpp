@@ -33,6 +33,24 @@ TEST(Hardening, ProgramPathIsThisProgramsFile) {
   EXPECT_TRUE(Exists(path)) << path;
 }
 
+// Where the DLL search cannot be restricted, these are loaded from System32 before anything
+// could look for them beside the program.
+TEST(Hardening, PreloadedDllsComeFromSystem32) {
+  wchar_t system[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  const std::string folder = win32::Utf8({system, length}) + "\\";
+  win32::PreloadSystemDlls();
+  for (const char* name : {"uxtheme.dll", "dwmapi.dll", "setupapi.dll", "version.dll"}) {
+    HMODULE module = GetModuleHandleW(win32::Wide(name).c_str());
+    if (!module && !Exists(folder + name)) continue;  // not part of this system
+    ASSERT_TRUE(module) << name << " was not loaded";
+    wchar_t path[MAX_PATH];
+    const DWORD size = GetModuleFileNameW(module, path, MAX_PATH);
+    EXPECT_EQ(win32::Utf8({path, size}), folder + name);
+  }
+}
+
 // Last in this process: the DLL search stays restricted once restricted. search_probe.dll lies
 // only beside this program.
 TEST(Hardening, StartupRefusesBesideARedirectionAndLoadsDllsFromSystem32Only) {

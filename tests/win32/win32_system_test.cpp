@@ -93,9 +93,9 @@ TEST_F(Win32SystemTest, MappedDriveRootTakesTheInstallFolder) {
   const std::string target = root + "duzozudiv\\";
   os_.MakeDirectory(target);
   ASSERT_TRUE(os_.DirectoryExists(target));
-  os_.WriteFile(target + "7z.exe", "MZ");
+  const install::FileIdentity written = os_.WriteFile(target + "7z.exe", "MZ");
   EXPECT_TRUE(os_.FileExists(target + "7z.exe"));
-  os_.RemoveFile(target + "7z.exe");
+  os_.RemoveFile(target + "7z.exe", written);
   EXPECT_FALSE(os_.FileExists(target + "7z.exe"));
   EXPECT_TRUE(RemoveDirectoryW(win32::Wide(target).c_str()));
 }
@@ -144,14 +144,14 @@ TEST_F(Win32SystemTest, MakeDirectoryCreatesOneLevelAndReportsNothing) {
 
 TEST_F(Win32SystemTest, RemoveFileIgnoresWhatCannotBeRemoved) {
   MakeFile("duzozudiv.7z");
-  os_.RemoveFile(folder_ / "duzozudiv.7z");
+  os_.RemoveFile(folder_ / "duzozudiv.7z", std::nullopt);
   EXPECT_FALSE(os_.FileExists(folder_ / "duzozudiv.7z"));
-  EXPECT_NO_THROW(os_.RemoveFile(folder_ / "duzozudiv.7z"));
+  EXPECT_NO_THROW(os_.RemoveFile(folder_ / "duzozudiv.7z", std::nullopt));
 
   MakeFile("7z.exe");
   win32::FileHandle holder = HoldOpen(folder_ / "7z.exe");
   ASSERT_TRUE(holder);
-  EXPECT_NO_THROW(os_.RemoveFile(folder_ / "7z.exe"));
+  EXPECT_NO_THROW(os_.RemoveFile(folder_ / "7z.exe", std::nullopt));
   EXPECT_TRUE(os_.FileExists(folder_ / "7z.exe"));
 }
 
