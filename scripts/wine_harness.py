@@ -485,6 +485,7 @@ def emulate(program, args):
         if not prefix_ready(prefix):
             print(f"wine-run: making the Wine prefix {prefix}", file=sys.stderr)
             make_prefix(tgt, prefix)
+        mounted = False
         for drive in os.environ.get("WINE_RUN_DRIVES", "").split():
             letter, folder = drive.split("=", 1)
             link = prefix / "dosdevices" / letter.lower()
@@ -492,6 +493,14 @@ def emulate(program, args):
                 link.unlink()
             link.symlink_to(folder)
             binds.append(folder)
+            mounted = mounted or os.path.ismount(folder)
+        # Wine's server opens the files. On the WoW64 Wine it runs in the private mount
+        # namespace of the program that started it, and does not see a disk mounted since:
+        # a drive that is a mount of its own needs a server started after it.
+        if mounted and tgt.chroot:
+            subprocess.run(tgt.wineserver("-k", binds=binds), env=env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=60)
+            subprocess.run(tgt.wineserver("-w", binds=binds), env=env, timeout=60)
         # The first program of a session starts Wine's server and services, which inherit the
         # standard streams and outlive the program by seconds: CTest would wait for them on
         # every test. Starting them here with no streams of ours leaves the program's alone.

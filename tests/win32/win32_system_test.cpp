@@ -269,8 +269,10 @@ TEST(Win32SystemFullDisk, WriteThatFailsPartWayLeavesNoFile) {
     EXPECT_FALSE(os.FileExists(path)) << path;
   }
   // The space is free again: a small file fits.
-  EXPECT_NO_THROW(os.WriteFile(payload, "PK"));
-  os.RemoveFile(payload);
+  install::FileIdentity written;
+  EXPECT_NO_THROW(written = os.WriteFile(payload, "PK"));
+  os.RemoveFile(payload, written);
+  EXPECT_FALSE(os.FileExists(payload));
 }
 
 }  // namespace
