@@ -33,17 +33,30 @@ TEMPORARY = ["duzozudiv.7z", "7z.dll", "7z.exe", "un7zip_duzozudiv.bat"]
 
 
 def text_ems(region, width, is_text):
-    """How many em squares wide the text in an RGB region is: its extent over its height."""
-    columns, rows = set(), set()
+    """How many em squares wide the text in an RGB region is: for each line of text, its
+    extent over its height, summed over the lines, so that wrapped text measures as much as
+    the same text on one line."""
+    inked = {}
     for y in range(len(region) // (3 * width)):
-        for x in range(width):
-            offset = 3 * (y * width + x)
-            if is_text(region[offset:offset + 3]):
-                columns.add(x)
-                rows.add(y)
-    if not columns:
-        return 0.0
-    return (max(columns) - min(columns) + 1) / (max(rows) - min(rows) + 1)
+        columns = [x for x in range(width)
+                   if is_text(region[3 * (y * width + x):3 * (y * width + x) + 3])]
+        if columns:
+            inked[y] = (min(columns), max(columns))
+    lines, current = [], []
+    for y in sorted(inked):
+        # Rows a few pixels apart belong to one line (a glyph's gap); more starts the next.
+        if current and y - current[-1] > 3:
+            lines.append(current)
+            current = []
+        current.append(y)
+    if current:
+        lines.append(current)
+    ems = 0.0
+    for rows in lines:
+        left = min(inked[y][0] for y in rows)
+        right = max(inked[y][1] for y in rows)
+        ems += (right - left + 1) / (rows[-1] - rows[0] + 1)
+    return ems
 
 
 def red_text(pixel):
