@@ -34,7 +34,8 @@ std::vector<install::PayloadFile> MakeTree(win32::Win32System& os, const std::st
   std::string data;
   os.MakeDirectory(target + "duzozudiv");
   for (std::size_t i = 0; i < files; ++i) {
-    const std::string folder = "duzozudiv\\m" + std::to_string(i % 40);
+    std::string folder = "duzozudiv\\m";
+    folder += std::to_string(i % 40);
     os.MakeDirectory(target + folder);
     const std::string name = folder + "\\f" + std::to_string(i) + ".dat";
     data.resize(static_cast<std::size_t>(static_cast<double>(bytes) * weights[i] / total));
