@@ -3,7 +3,6 @@
 
 import argparse
 import os
-import pathlib
 import subprocess
 import sys
 import time

@@ -7,7 +7,6 @@ Everything comes from outside the program: the X server, the mapped drives, the 
 
 import pathlib
 import struct
-import subprocess
 import time
 
 import wine_harness as harness
