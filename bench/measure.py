@@ -93,17 +93,14 @@ def build_bench_program(tgt):
 
 
 def process_of(machine, name):
-    for pid in os.listdir("/proc"):
-        if not pid.isdigit():
-            continue
+    """The process id of the machine's program of that name, if it runs."""
+    for pid in machine.pids():
         try:
             args = pathlib.Path(f"/proc/{pid}/cmdline").read_bytes().split(b"\0")
-            environ = pathlib.Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
         except OSError:
             continue
-        if (f"WINEPREFIX={machine.prefix}".encode() in environ and
-                any(arg.lower().endswith(name.encode()) for arg in args)):
-            return int(pid)
+        if any(arg.lower().endswith(name.encode()) for arg in args):
+            return pid
     return None
 
 

@@ -30,9 +30,8 @@ def build(tgt):
 
 
 def interactive(tgt):
-    machine = harness.Machine(tgt, tgt.build / "e2e", [], harness.ExistingDisplay(
-        os.environ["DISPLAY"]), root=DEMO)
-    machine.add_drive("d", DEMO / "drive_d")
+    machine = harness.Machine(tgt, tgt.build / "e2e", ["d"],
+                              harness.ExistingDisplay(os.environ["DISPLAY"]), root=DEMO)
     print(f"The installer is open; drive D: is {machine.drives['d']}")
     try:
         code = machine.start(tgt.program()).wait()
@@ -46,11 +45,7 @@ def automatic(tgt):
     args = argparse.Namespace(target=tgt, cache=str(tgt.build / "e2e"),
                               installer=tgt.program(),
                               probe=tgt.program("tests/e2e/window_probe.exe"))
-    display = harness.Display()
-    run = user.Run.__new__(user.Run)
-    run.args, run.display, run.stamp, run.window = args, display, "demo", None
-    run.machine = harness.Machine(tgt, args.cache, [], display, root=DEMO)
-    run.machine.add_drive("d", DEMO / "drive_d")
+    run = user.Run(args, ["d"], "demo", root=DEMO)
     try:
         window = run.open()
         print("The window is open (the process checked: "

@@ -64,10 +64,17 @@ def red_text(pixel):
 
 
 class Run:
-    def __init__(self, args, drives, stamp):
+    """One run of the program on a machine of its own under a private display; with root
+    given, the machine lives there and stays afterwards (the demo)."""
+
+    def __init__(self, args, drives, stamp, root=None):
         self.args = args
         self.display = harness.Display()
-        self.machine = harness.Machine(args.target, args.cache, drives, self.display)
+        try:
+            self.machine = harness.Machine(args.target, args.cache, drives, self.display, root)
+        except BaseException:
+            self.display.close()
+            raise
         self.stamp = stamp
         self.window = None
 

@@ -179,13 +179,26 @@ def locked(path):
         yield
 
 
+def ready_prefix(tgt, prefix):
+    """The prefix, made first unless it is ready; under a lock, so several runs may ask."""
+    with locked(prefix.with_name(prefix.name + ".lock")):
+        if not prefix_ready(prefix):
+            print(f"wine_harness: making the Wine prefix {prefix}", file=sys.stderr)
+            make_prefix(tgt, prefix)
+    return prefix
+
+
 def template_prefix(tgt, cache):
     """A booted prefix made once per cache folder; each machine copies it."""
-    template = pathlib.Path(cache) / "prefix-template"
-    with locked(pathlib.Path(cache) / "prefix.lock"):
-        if not prefix_ready(template):
-            make_prefix(tgt, template)
-    return template
+    return ready_prefix(tgt, pathlib.Path(cache) / "prefix-template")
+
+
+def link_drive(prefix, letter, folder):
+    """Maps the drive letter to the folder, as Wine keeps its drives: a link in the prefix."""
+    link = prefix / "dosdevices" / f"{letter.lower().rstrip(':')}:"
+    if link.is_symlink() or link.exists():
+        link.unlink()
+    link.symlink_to(folder)
 
 
 class Display:
@@ -248,10 +261,7 @@ class Machine:
     def add_drive(self, letter, folder=None):
         folder = pathlib.Path(folder) if folder else self.root / f"drive_{letter}"
         folder.mkdir(parents=True, exist_ok=True)
-        link = self.prefix / "dosdevices" / f"{letter}:"
-        if link.is_symlink() or link.exists():
-            link.unlink()
-        link.symlink_to(folder)
+        link_drive(self.prefix, letter, folder)
         self.drives[letter] = folder
         if not any(folder.is_relative_to(bound) for bound in self.binds):
             self.binds.append(folder)
@@ -363,10 +373,9 @@ class Window:
         """Raw RGB bytes of a client rectangle."""
         return screen_region(self.display, self.x + x, self.y + y, width, height)
 
-    def screenshot(self, path, x=0, y=0, width=None, height=None):
-        width, height = width or self.width, height or self.height
+    def screenshot(self, path):
         subprocess.run(["import", "-display", self.display, "-window", "root", "-crop",
-                        f"{width}x{height}+{self.x + x}+{self.y + y}", "+repage", str(path)],
+                        f"{self.width}x{self.height}+{self.x}+{self.y}", "+repage", str(path)],
                        check=True, timeout=30)
         return path
 
@@ -481,17 +490,12 @@ def emulate(program, args):
               else pathlib.Path(tempfile.gettempdir()) / f"wine-run-{os.getuid()}-{target_name}")
     env = wine_environment(prefix, os.environ.get("DISPLAY", ""))
     binds = [prefix.parent]
+    ready_prefix(tgt, prefix)
     with locked(prefix.with_name(prefix.name + ".lock")):
-        if not prefix_ready(prefix):
-            print(f"wine-run: making the Wine prefix {prefix}", file=sys.stderr)
-            make_prefix(tgt, prefix)
         mounted = False
         for drive in os.environ.get("WINE_RUN_DRIVES", "").split():
             letter, folder = drive.split("=", 1)
-            link = prefix / "dosdevices" / letter.lower()
-            if link.is_symlink() or link.exists():
-                link.unlink()
-            link.symlink_to(folder)
+            link_drive(prefix, letter, folder)
             binds.append(folder)
             mounted = mounted or os.path.ismount(folder)
         # Wine's server opens the files. On the WoW64 Wine it runs in the private mount
