@@ -1,7 +1,8 @@
 #include "install/extraction_check.h"
 
 #include <set>
-#include <stdexcept>
+
+#include "install/failure.h"
 
 namespace install {
 namespace {
@@ -25,8 +26,8 @@ struct Seen {
 };
 
 [[noreturn]] void Fail(const std::string& reason = "") {
-  throw std::runtime_error(reason.empty() ? kExtractionFailedText
-                                          : std::string(kExtractionFailedText) + "：" + reason);
+  throw Failure(reason.empty() ? kExtractionFailedText
+                               : std::string(kExtractionFailedText) + "：" + reason);
 }
 
 // The archive program names each file by its GBK name under the output folder, with '/' as
@@ -36,7 +37,7 @@ std::string PathOf(const std::string& target, const std::string& name, Operating
   std::string decoded;
   try {
     decoded = os.DecodeGbk(name);
-  } catch (const std::runtime_error&) {
+  } catch (const Failure&) {
     Fail("安装包中有无效的文件名");
   }
   std::string path = target;

@@ -23,7 +23,7 @@ inline constexpr std::uint64_t kCheckStallMs = 10'000;
 inline constexpr std::uint64_t kCheckLimitMs = 360'000;
 
 // Returns once every file lies under the target folder with its size and CRC-32, each file
-// read once it has its full size. Throws std::runtime_error with kExtractionFailedText when
+// read once it has its full size. Throws Failure with kExtractionFailedText when
 // the check gives up, at once when a folder on the way is a link (the files would not be the
 // ones extracted here), and with a reason added when a name could not be where the archive
 // program puts it.

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <optional>
-#include <stdexcept>
 
 #include "install/catalogue.h"
 #include "install/cleanup_list.h"
 #include "install/disk_selection.h"
+#include "install/failure.h"
 #include "install/folder_takeover.h"
 #include "install/payload_catalogue.h"
 #include "install/scripts.h"
@@ -45,7 +45,7 @@ void Install(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSys
   std::optional<std::string> unlisted;
   try {
     payload_files = ReadPayloadCatalogue(payload->Bytes());
-  } catch (const std::runtime_error& damage) {
+  } catch (const Failure& damage) {
     unlisted = damage.what();
   }
 
@@ -88,7 +88,7 @@ void Install(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSys
   const std::uint64_t started = os.Milliseconds();
   while (!os.DirectoryExists(extracted)) {
     if (os.Milliseconds() - started >= kExtractedFolderTimeoutMs)
-      throw std::runtime_error(kExtractionFailedText);
+      throw Failure(kExtractionFailedText);
     os.Sleep(1);
     toolkit.ProcessMessages();
   }
@@ -108,12 +108,12 @@ void Install(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSys
     toolkit.ProcessMessages();
     probe_found = os.FileExists(probe);
   }
-  if (!probe_found) throw std::runtime_error(kExtractionFailedText);
+  if (!probe_found) throw Failure(kExtractionFailedText);
 
   toolkit.ProcessMessages();
   WaitResponsive(60'000, toolkit, os);
   toolkit.ProcessMessages();
-  if (unlisted) throw std::runtime_error(std::string(kExtractionFailedText) + "：" + *unlisted);
+  if (unlisted) throw Failure(std::string(kExtractionFailedText) + "：" + *unlisted);
   AwaitExtractedFiles(payload_files, target, toolkit, os);
   os.OpenHidden(target + kLauncherFile);
   controls.display.SetCaption(kInstalledText);

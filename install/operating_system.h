@@ -1,5 +1,5 @@
 // The operating-system operations the install sequence uses. Failures are raised as
-// std::runtime_error whose text (UTF-8, Chinese) is what the user is shown.
+// install::Failure, whose text (UTF-8, Chinese) is what the user is shown.
 #pragma once
 
 #include <cstdint>

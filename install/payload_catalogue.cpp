@@ -1,6 +1,6 @@
 #include "install/payload_catalogue.h"
 
-#include <stdexcept>
+#include "install/failure.h"
 
 namespace install {
 namespace {
@@ -18,9 +18,7 @@ constexpr std::uint16_t kMethodStored = 0;
 // Traditional ZIP encryption puts this many header bytes before an entry's data.
 constexpr std::uint64_t kEncryptionHeaderSize = 12;
 
-[[noreturn]] void Damaged(const std::string& what) {
-  throw std::runtime_error("安装包已损坏：" + what);
-}
+[[noreturn]] void Damaged(const std::string& what) { throw Failure("安装包已损坏：" + what); }
 
 std::string Entry(std::uint64_t index) { return "第 " + std::to_string(index + 1) + " 个条目"; }
 

@@ -17,7 +17,7 @@ struct PayloadFile {
 
 // The file entries (not the folder entries) of the ZIP archive, in archive order. The bytes are
 // read where they lie and never beyond them: a truncated archive, or one whose directory points
-// outside itself or contradicts itself, throws std::runtime_error saying what is wrong (UTF-8,
+// outside itself or contradicts itself, throws Failure saying what is wrong (UTF-8,
 // Chinese). So do names flagged as UTF-8: the archive program would not name those files as
 // the payload's GBK names promise.
 std::vector<PayloadFile> ReadPayloadCatalogue(std::string_view archive);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "install/failure.h"
 #include "tests/test_window.h"
 #include "ui/layout_parser.h"
 
@@ -131,7 +132,7 @@ TEST_P(FaultTest, NamesTheLine) {
   try {
     ui::ParseLayout(layout);
     FAIL() << "accepted";
-  } catch (const std::runtime_error& error) {
+  } catch (const install::Failure& error) {
     EXPECT_EQ(std::string(error.what()), GetParam().message);
   }
 }
@@ -165,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Fault>& info) { return info.param.name; });
 
 TEST(StoredLayout, MissingFormBlock) {
-  EXPECT_THROW(ui::ParseLayout("control l TLabel\n  bounds 0 0 1 1\n"), std::runtime_error);
+  EXPECT_THROW(ui::ParseLayout("control l TLabel\n  bounds 0 0 1 1\n"), install::Failure);
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <stdexcept>
 
 #include "install/crc32.h"
+#include "install/failure.h"
 #include "tests/doubles/code_page_936.h"
 #include "tests/doubles/test_archive.h"
 
@@ -76,7 +76,7 @@ TEST_P(DamagedCatalogue, IsRefusedWithItsReason) {
   try {
     install::ReadPayloadCatalogue(std::string_view(exact.data(), exact.size()));
     FAIL() << "accepted";
-  } catch (const std::runtime_error& error) {
+  } catch (const install::Failure& error) {
     EXPECT_NE(std::string(error.what()).find(GetParam().reason), std::string::npos) << error.what();
   }
 }

@@ -1,15 +1,15 @@
 #include "ui/form.h"
 
 #include <set>
-#include <stdexcept>
 
+#include "install/failure.h"
 #include "ui/layout_parser.h"
 
 namespace ui {
 namespace {
 
 [[noreturn]] void Fail(int line, const std::string& what) {
-  throw std::runtime_error("窗口布局第 " + std::to_string(line) + " 行：" + what);
+  throw install::Failure("窗口布局第 " + std::to_string(line) + " 行：" + what);
 }
 
 std::string Upper(std::string text) {
@@ -36,7 +36,7 @@ void TForm::RegisterKeyHandler(const std::string& name, std::function<void(char3
 void TForm::Build() {
   // The layout is stored under the class name in upper case, as resource names are.
   std::optional<std::string> layout = toolkit_.StoredText(Upper(class_name_));
-  if (!layout) throw std::runtime_error("窗口类 " + class_name_ + " 没有存储的布局");
+  if (!layout) throw install::Failure("窗口类 " + class_name_ + " 没有存储的布局");
   description_ = ParseLayout(*layout);
   if (description_.class_name != class_name_)
     Fail(description_.line, "布局属于 " + description_.class_name + "，不属于 " + class_name_);

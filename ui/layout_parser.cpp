@@ -3,15 +3,16 @@
 #include <charconv>
 #include <functional>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "install/failure.h"
 
 namespace ui {
 namespace {
 
 [[noreturn]] void Fail(int line, const std::string& what) {
-  throw std::runtime_error("窗口布局第 " + std::to_string(line) + " 行：" + what);
+  throw install::Failure("窗口布局第 " + std::to_string(line) + " 行：" + what);
 }
 
 struct Line {

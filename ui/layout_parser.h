@@ -15,7 +15,7 @@
 
 namespace ui {
 
-// Throws std::runtime_error naming the line for an unknown block, kind, key or style, a value
+// Throws install::Failure naming the line for an unknown block, kind, key or style, a value
 // of the wrong form, or a missing required property.
 WindowDescription ParseLayout(std::string_view text);
 

@@ -3,9 +3,9 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <stdexcept>
 #include <vector>
 
+#include "install/failure.h"
 #include "win32/system_error.h"
 #include "win32/text.h"
 
@@ -119,8 +119,8 @@ FileHandle OpenPlainFolder(const std::string& path, DWORD access, const char* fa
     throw SystemError(failure + Quoted(path) + " 的权限", code);
   }
   if (IsReparsePoint(folder.get(), path))
-    throw std::runtime_error("文件夹 " + Quoted(path) +
-                             " 是指向别处的链接（重解析点），安装程序不会使用它");
+    throw install::Failure("文件夹 " + Quoted(path) +
+                           " 是指向别处的链接（重解析点），安装程序不会使用它");
   return folder;
 }
 

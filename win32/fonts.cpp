@@ -1,8 +1,8 @@
 #include "win32/fonts.h"
 
-#include <stdexcept>
 #include <string>
 
+#include "install/failure.h"
 #include "win32/text.h"
 
 namespace win32 {
@@ -15,7 +15,7 @@ BYTE Charset(const std::string& name) {
   };
   for (const auto& [known, value] : kCharsets)
     if (name == known) return value;
-  throw std::runtime_error("未知的字符集：" + name);
+  throw install::Failure("未知的字符集：" + name);
 }
 
 }  // namespace

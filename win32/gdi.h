@@ -4,8 +4,9 @@
 
 #include <windows.h>
 
-#include <stdexcept>
 #include <utility>
+
+#include "install/failure.h"
 
 namespace win32 {
 
@@ -16,7 +17,7 @@ class GdiObject {
   GdiObject() = default;
   // Takes ownership; a null handle means creation failed, reported with the given text.
   GdiObject(Handle handle, const char* failure) : handle_(handle) {
-    if (!handle_) throw std::runtime_error(failure);
+    if (!handle_) throw install::Failure(failure);
   }
   GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
   GdiObject& operator=(GdiObject&& other) noexcept {
@@ -47,7 +48,7 @@ using Bitmap = GdiObject<HBITMAP>;
 class MemoryDc {
  public:
   MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {
-    if (!dc_) throw std::runtime_error("无法创建绘图设备");
+    if (!dc_) throw install::Failure("无法创建绘图设备");
   }
   MemoryDc(const MemoryDc&) = delete;
   MemoryDc& operator=(const MemoryDc&) = delete;

@@ -1,8 +1,8 @@
 #include "win32/main_window.h"
 
 #include <algorithm>
-#include <stdexcept>
 
+#include "install/failure.h"
 #include "win32/cursor.h"
 #include "win32/drawn_controls.h"
 #include "win32/focus.h"
@@ -48,12 +48,12 @@ MainWindow::MainWindow(const ui::WindowDescription& description, ui::WindowEvent
   const DWORD style = WindowStyle(description_);
   RECT frame{0, 0, description_.client_width, description_.client_height};
   if (!AdjustWindowRectEx(&frame, style, FALSE, 0))
-    throw std::runtime_error("无法计算窗口 " + description_.class_name + " 的大小");
+    throw install::Failure("无法计算窗口 " + description_.class_name + " 的大小");
   HWND window =
       CreateWindowExW(0, classes.window, Wide(description_.caption).c_str(), style,
                       description_.left, description_.top, frame.right - frame.left,
                       frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-  if (!window) throw std::runtime_error("无法创建窗口 " + description_.class_name);
+  if (!window) throw install::Failure("无法创建窗口 " + description_.class_name);
   window_.reset(window);
   if (!application_.main_window) application_.main_window = window;
   try {
@@ -76,7 +76,7 @@ Control& MainWindow::Own(const std::string& name, Arguments&&... arguments) {
   auto control = std::make_unique<Control>(std::forward<Arguments>(arguments)...);
   Control& made = *control;
   components_.push_back(std::move(control));
-  if (!by_name_.emplace(name, &made).second) throw std::runtime_error("窗口中有两个控件叫 " + name);
+  if (!by_name_.emplace(name, &made).second) throw install::Failure("窗口中有两个控件叫 " + name);
   return made;
 }
 
@@ -131,7 +131,7 @@ void MainWindow::Build(const wchar_t* panel_class) {
 Panel& MainWindow::PanelOf(const ui::ControlDescription& control) {
   auto found = panels_.find(control.parent);
   if (found == panels_.end())
-    throw std::runtime_error("控件 " + control.name + " 不在一个已建好的面板上");
+    throw install::Failure("控件 " + control.name + " 不在一个已建好的面板上");
   return *found->second;
 }
 
@@ -139,7 +139,7 @@ const ui::ButtonStyle& MainWindow::ButtonStyleOf(const ui::ControlDescription& c
   if (control.style.empty()) return unstyled_button_;
   auto found = description_.button_styles.find(control.style);
   if (found == description_.button_styles.end())
-    throw std::runtime_error("控件 " + control.name + " 的按钮样式 " + control.style + " 不存在");
+    throw install::Failure("控件 " + control.name + " 的按钮样式 " + control.style + " 不存在");
   return found->second;
 }
 
@@ -147,7 +147,7 @@ const ui::PanelStyle& MainWindow::PanelStyleOf(const ui::ControlDescription& con
   if (control.style.empty()) return unstyled_panel_;
   auto found = description_.panel_styles.find(control.style);
   if (found == description_.panel_styles.end())
-    throw std::runtime_error("控件 " + control.name + " 的面板样式 " + control.style + " 不存在");
+    throw install::Failure("控件 " + control.name + " 的面板样式 " + control.style + " 不存在");
   return found->second;
 }
 

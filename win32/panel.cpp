@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <stdexcept>
 #include <utility>
 
+#include "install/failure.h"
 #include "ui/hit_test.h"
 #include "win32/cursor.h"
 #include "win32/focus.h"
@@ -60,7 +60,7 @@ Panel::Panel(const ui::ControlDescription& description, const ui::PanelStyle& st
                             description.top, width_, height_, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), this);
-  if (!window_) throw std::runtime_error("无法创建面板 " + description.name);
+  if (!window_) throw install::Failure("无法创建面板 " + description.name);
 }
 
 void Panel::ArrangeTabOrder() {

@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include <stdexcept>
 #include <utility>
 
+#include "install/failure.h"
 #include "win32/window_procedure.h"
 
 namespace win32 {
@@ -16,7 +16,7 @@ constexpr UINT_PTR kSubclassId = 1;
 
 Subclass::Subclass(HWND window, Handler handler) : window_(window), handler_(std::move(handler)) {
   if (!SetWindowSubclass(window_, &Procedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
-    throw std::runtime_error("无法接管控件的消息");
+    throw install::Failure("无法接管控件的消息");
 }
 
 Subclass::~Subclass() {

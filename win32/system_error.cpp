@@ -31,6 +31,6 @@ std::string SystemReason(DWORD code) {
 }
 
 SystemError::SystemError(const std::string& failure, DWORD code)
-    : std::runtime_error(failure + "：" + SystemReason(code)), code_(code) {}
+    : install::Failure(failure + "：" + SystemReason(code)), code_(code) {}
 
 }  // namespace win32

@@ -3,8 +3,9 @@
 
 #include <windows.h>
 
-#include <stdexcept>
 #include <string>
+
+#include "install/failure.h"
 
 namespace win32 {
 
@@ -17,7 +18,7 @@ std::string SystemReason(DWORD code);
 //   无法创建文件 "d:\duzozudiv\7z.exe"：拒绝访问。
 // Take the code from GetLastError on the line right after the failing call, before anything
 // else can overwrite it.
-class SystemError : public std::runtime_error {
+class SystemError : public install::Failure {
  public:
   SystemError(const std::string& failure, DWORD code);
   DWORD code() const { return code_; }

@@ -1,7 +1,8 @@
 #include "win32/timer.h"
 
-#include <stdexcept>
 #include <utility>
+
+#include "install/failure.h"
 
 namespace win32 {
 
@@ -32,7 +33,7 @@ void Timer::SetEnabled(bool enabled) {
 void Timer::Arm() {
   if (!SetTimer(window_, id_, interval_ms_, nullptr)) {
     enabled_ = false;
-    throw std::runtime_error("无法启动定时器");
+    throw install::Failure("无法启动定时器");
   }
 }
 

@@ -3,9 +3,9 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "install/crc32.h"
+#include "install/failure.h"
 #include "install/scripts.h"
 #include "win32/folder_security.h"
 #include "win32/handle.h"
@@ -75,7 +75,7 @@ Win32System::Win32System(HMODULE resources) : resources_(resources) {}
 std::unique_ptr<install::Resource> Win32System::OpenResource(std::string_view name) {
   // The system compares resource names without regard to letter case.
   HRSRC found = FindResourceW(resources_, Wide(name).c_str(), RT_RCDATA);
-  if (!found) throw std::runtime_error("找不到资源 \"" + std::string(name) + "\"");
+  if (!found) throw install::Failure("找不到资源 \"" + std::string(name) + "\"");
   HGLOBAL loaded = LoadResource(resources_, found);
   if (!loaded) {
     const DWORD code = GetLastError();

@@ -1,8 +1,8 @@
 #include "win32/win32_toolkit.h"
 
 #include <optional>
-#include <stdexcept>
 
+#include "install/failure.h"
 #include "win32/common_controls.h"
 #include "win32/cursor.h"
 #include "win32/main_window.h"
@@ -121,7 +121,7 @@ void Win32Toolkit::Run() {
   while (!state_->terminated) {
     BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) break;  // WM_QUIT
-    if (got == -1) throw std::runtime_error("消息循环出错");
+    if (got == -1) throw install::Failure("消息循环出错");
     state_->Dispatch(message);
   }
 }

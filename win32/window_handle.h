@@ -3,9 +3,10 @@
 
 #include <windows.h>
 
-#include <stdexcept>
 #include <string>
 #include <utility>
+
+#include "install/failure.h"
 
 namespace win32 {
 
@@ -35,7 +36,7 @@ class WindowClass {
   // Throws if the class cannot be registered.
   explicit WindowClass(const WNDCLASSEXW& description)
       : name_(description.lpszClassName), instance_(description.hInstance) {
-    if (!RegisterClassExW(&description)) throw std::runtime_error("无法注册窗口类");
+    if (!RegisterClassExW(&description)) throw install::Failure("无法注册窗口类");
   }
   WindowClass(const WindowClass&) = delete;
   WindowClass& operator=(const WindowClass&) = delete;

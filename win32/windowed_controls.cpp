@@ -1,8 +1,8 @@
 #include "win32/windowed_controls.h"
 
 #include <algorithm>
-#include <stdexcept>
 
+#include "install/failure.h"
 #include "win32/cursor.h"
 #include "win32/drawn_controls.h"
 #include "win32/text.h"
@@ -48,7 +48,7 @@ void WindowedControl::Create(const wchar_t* window_class, DWORD style, DWORD ex_
                             description_.width, height, panel,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), nullptr);
-  if (!window_) throw std::runtime_error("无法创建控件 " + description_.name);
+  if (!window_) throw install::Failure("无法创建控件 " + description_.name);
   SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(context_.fonts.window()), FALSE);
   Hook(window_, [this](const Subclass& hook, UINT message, WPARAM wparam, LPARAM lparam) {
     return Message(hook, message, wparam, lparam);
@@ -93,7 +93,7 @@ std::string WindowedControl::text() const {
 
 void WindowedControl::set_text(const std::string& text) {
   if (!SetWindowTextW(window_, Wide(text).c_str()))
-    throw std::runtime_error("无法设置控件 " + description_.name + " 的文字");
+    throw install::Failure("无法设置控件 " + description_.name + " 的文字");
 }
 
 void WindowedControl::GiveUpFocus() {
@@ -190,13 +190,13 @@ ComboBox::ComboBox(const ui::ControlDescription& description, WindowContext& con
   Create(L"COMBOBOX", style, 0, panel, id, description.height + row * rows + 2);
   for (const std::string& item : description.items)
     if (SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str())) < 0)
-      throw std::runtime_error("无法向下拉框 " + description.name + " 添加项目");
+      throw install::Failure("无法向下拉框 " + description.name + " 添加项目");
   FitHeights();
 
   COMBOBOXINFO parts{};
   parts.cbSize = sizeof(parts);
   if (!GetComboBoxInfo(hwnd(), &parts))
-    throw std::runtime_error("无法取得下拉框 " + description.name + " 的组成部分");
+    throw install::Failure("无法取得下拉框 " + description.name + " 的组成部分");
   if (parts.hwndItem && parts.hwndItem != hwnd()) {
     has_field_ = true;
     Hook(parts.hwndItem, [this](const Subclass& hook, UINT message, WPARAM wparam, LPARAM lparam) {

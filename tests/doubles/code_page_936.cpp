@@ -1,6 +1,6 @@
 #include "tests/doubles/code_page_936.h"
 
-#include <stdexcept>
+#include "install/failure.h"
 
 namespace doubles {
 namespace {
@@ -35,7 +35,7 @@ std::string Convert(std::string_view text, std::size_t wide) {
       found = true;
       break;
     }
-    if (!found) throw std::runtime_error("not in the test's code page 936 table");
+    if (!found) throw install::Failure("not in the test's code page 936 table");
   }
   return out;
 }

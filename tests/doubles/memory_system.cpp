@@ -1,8 +1,7 @@
 #include "tests/doubles/memory_system.h"
 
-#include <stdexcept>
-
 #include "install/crc32.h"
+#include "install/failure.h"
 #include "install/scripts.h"
 #include "tests/doubles/code_page_936.h"
 
@@ -66,8 +65,7 @@ std::unique_ptr<install::Resource> MemorySystem::OpenResource(std::string_view n
   for (char& c : upper)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   auto found = resources.find(upper);
-  if (found == resources.end())
-    throw std::runtime_error("找不到资源 \"" + std::string(name) + "\"");
+  if (found == resources.end()) throw install::Failure("找不到资源 \"" + std::string(name) + "\"");
   return std::make_unique<MemoryResource>(*this, upper, found->second);
 }
 
@@ -88,10 +86,10 @@ bool MemorySystem::Fits(const std::string& path, std::size_t size) const {
 // away before it reports.
 install::FileIdentity MemorySystem::WriteFile(const std::string& path, std::string_view bytes) {
   if (!Writable(path) || directories.contains(AsFolder(path)))
-    throw std::runtime_error("无法创建文件 \"" + path + "\"：拒绝访问。");
+    throw install::Failure("无法创建文件 \"" + path + "\"：拒绝访问。");
   if (!Fits(path, bytes.size())) {
     files.erase(path);
-    throw std::runtime_error("无法写入文件 \"" + path + "\"：磁盘空间不足。");
+    throw install::Failure("无法写入文件 \"" + path + "\"：磁盘空间不足。");
   }
   log.push_back("write " + path);
   Replace(path, std::string(bytes));
@@ -133,7 +131,7 @@ bool MemorySystem::EntryExists(const std::string& path) {
 
 void MemorySystem::ProtectFolder(const std::string& path) {
   if (protect_fails || !directories.contains(AsFolder(path)) || InspectFolder(path).reparse_point)
-    throw std::runtime_error("无法设置文件夹 \"" + path + "\" 的权限：拒绝访问。");
+    throw install::Failure("无法设置文件夹 \"" + path + "\" 的权限：拒绝访问。");
   log.push_back("protect " + path);
   protected_folders.insert(AsFolder(path));
   folder_facts.erase(AsFolder(path));  // now the Administrators'
@@ -141,7 +139,7 @@ void MemorySystem::ProtectFolder(const std::string& path) {
 }
 
 void MemorySystem::RestoreFolderSecurity(const std::string& path) {
-  if (restore_fails) throw std::runtime_error("无法恢复文件夹 \"" + path + "\" 的权限");
+  if (restore_fails) throw install::Failure("无法恢复文件夹 \"" + path + "\" 的权限");
   log.push_back("restore " + path);
   protected_folders.erase(AsFolder(path));
 }

@@ -8,7 +8,9 @@
 
 #include <cstdlib>
 #include <optional>
+#include <stdexcept>
 
+#include "install/failure.h"
 #include "test_files.h"
 #include "win32/handle.h"
 #include "win32/text.h"
@@ -265,8 +267,8 @@ TEST_F(FolderSecurityTest, FolderReachedThroughALinkIsSeenAndLeftAlone) {
   EXPECT_TRUE(facts.exists);
   EXPECT_TRUE(facts.reparse_point);
   const Security before = ReadSecurity(outside);
-  EXPECT_THROW(os_.ProtectFolder(path), std::runtime_error);
-  EXPECT_THROW(os_.RestoreFolderSecurity(path), std::runtime_error);
+  EXPECT_THROW(os_.ProtectFolder(path), install::Failure);
+  EXPECT_THROW(os_.RestoreFolderSecurity(path), install::Failure);
   EXPECT_EQ(ReadSecurity(outside), before) << "changed through the link";
 }
 

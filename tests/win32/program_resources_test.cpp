@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <stdexcept>
 
 #include "built_program.h"
 #include "install/catalogue.h"
+#include "install/failure.h"
 #include "test_files.h"
 #include "win32/handle.h"
 #include "win32/text.h"
@@ -78,7 +78,7 @@ TEST_F(ProgramResources, AMissingNameIsReportedAsAsked) {
     try {
       Os().OpenResource(name);
       ADD_FAILURE() << name << " was found";
-    } catch (const std::runtime_error& error) {
+    } catch (const install::Failure& error) {
       EXPECT_EQ(std::string(error.what()), "找不到资源 \"" + std::string(name) + "\"");
     }
   }

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <functional>
 #include <optional>
-#include <stdexcept>
 
 #include "install/crc32.h"
+#include "install/failure.h"
 #include "test_files.h"
 #include "win32/handle.h"
 #include "win32/system_error.h"
@@ -35,7 +35,7 @@ class Win32SystemTest : public testing::Test {
   static std::optional<std::string> Failure(Action action) {
     try {
       action();
-    } catch (const std::runtime_error& error) {
+    } catch (const install::Failure& error) {
       return error.what();
     }
     return std::nullopt;
@@ -244,7 +244,7 @@ TEST_F(Win32SystemTest, DecodesGbkWhateverTheSystemCodePage) {
   EXPECT_EQ(os_.DecodeGbk("duzozudiv/\xb3\xce\xe1\xb0\xc6\xfb\xb3\xb5.exe"),
             "duzozudiv/澄岚汽车.exe");
   EXPECT_EQ(os_.DecodeGbk(""), "");
-  EXPECT_THROW(os_.DecodeGbk("bad\x81"), std::runtime_error);
+  EXPECT_THROW(os_.DecodeGbk("bad\x81"), install::Failure);
 }
 
 // A disk that fills up mid-write: tests/win32/small_disk.sh maps a 1 MiB drive for this test.
