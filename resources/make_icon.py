@@ -3,12 +3,14 @@
 
 A blue rounded square in the window's button colours with a white arrow going down into a
 tray. Each size is drawn from the same shapes, anti-aliased by sampling every pixel on a 4 x 4
-grid, and stored as a 32-bit image with alpha plus the 1-bit mask older systems read.
+grid, and stored as a PNG image with alpha, which every supported system (Vista onwards) reads
+for any size: a tenth of the size of the uncompressed bitmaps.
 Standard library only; run it again after changing the drawing and commit both files.
 """
 
 import pathlib
 import struct
+import zlib
 
 SIZES = (16, 32, 48)
 SAMPLES = 4
@@ -63,21 +65,24 @@ def pixel(column, row, size):
     return (blue, green, red, alpha)
 
 
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
 def icon_image(size):
-    """A BITMAPINFOHEADER, the colour rows and the mask rows, both bottom-up."""
-    rows = [[pixel(column, row, size) for column in range(size)] for row in range(size)]
-    colour = b"".join(bytes(channel for p in row for channel in p) for row in reversed(rows))
-    mask_stride = ((size + 31) // 32) * 4
-    mask = bytearray()
-    for row in reversed(rows):
-        bits = bytearray(mask_stride)
-        for column, p in enumerate(row):
-            if p[3] == 0:
-                bits[column // 8] |= 0x80 >> (column % 8)
-        mask += bits
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(colour) + len(mask),
-                         0, 0, 0, 0)
-    return header + colour + bytes(mask)
+    """A PNG: 8-bit RGBA rows, top-down, each with the Sub filter, which suits flat colour."""
+    raw = bytearray()
+    for row in range(size):
+        raw.append(1)
+        previous = (0, 0, 0, 0)
+        for column in range(size):
+            blue, green, red, alpha = pixel(column, row, size)
+            current = (red, green, blue, alpha)
+            raw += bytes((c - p) & 0xFF for c, p in zip(current, previous))
+            previous = current
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) +
+            png_chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + png_chunk(b"IEND", b""))
 
 
 def main():
