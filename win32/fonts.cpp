@@ -26,15 +26,9 @@ FontSet::FontSet(const ui::Font& font)
 HFONT FontSet::Get(int height, bool bold) {
   if (height == 0) height = font_.height;
   if (height == font_.height && !bold) return window_.get();
-  auto [found, added] = variants_.try_emplace({height, bold});
-  if (added) {
-    try {
-      found->second = Make(height, bold);
-    } catch (...) {
-      variants_.erase(found);
-      throw;
-    }
-  }
+  auto found = variants_.find({height, bold});
+  if (found == variants_.end())
+    found = variants_.emplace(std::pair{height, bold}, Make(height, bold)).first;
   return found->second.get();
 }
 

@@ -56,15 +56,9 @@ MainWindow::MainWindow(const ui::WindowDescription& description, ui::WindowEvent
   if (!window) throw install::Failure("无法创建窗口 " + description_.class_name);
   window_.reset(window);
   if (!application_.main_window) application_.main_window = window;
-  try {
-    Build(classes.panel);
-  } catch (...) {
-    window_.reset();
-    throw;
-  }
+  // What fails here leaves the window to window_, destroyed before the controls it calls on.
+  Build(classes.panel);
 }
-
-MainWindow::~MainWindow() { window_.reset(); }
 
 ui::TComponent* MainWindow::Find(std::string_view name) {
   auto found = by_name_.find(name);

@@ -35,7 +35,6 @@ class MainWindow final : public ui::NativeWindow {
              Application& application, Classes classes);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
-  ~MainWindow() override;
 
   ui::TComponent* Find(std::string_view name) override;
 
