@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -64,9 +62,12 @@ class MainWindow final : public ui::NativeWindow {
   ui::ButtonStyle unstyled_button_;
   ui::PanelStyle unstyled_panel_;
 
-  std::vector<std::unique_ptr<ui::TComponent>> components_;
-  std::map<std::string, ui::TComponent*, std::less<>> by_name_;
-  std::map<std::string, Panel*, std::less<>> panels_;
+  struct Component {
+    std::string name;
+    std::unique_ptr<ui::TComponent> owned;
+  };
+  std::vector<Component> components_;  // a handful: found by looking through them
+  std::vector<Panel*> panels_;
   std::vector<Timer*> timers_;
   HWND focus_ = nullptr;  // the control that had the focus when the window was deactivated
 

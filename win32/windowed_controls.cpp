@@ -50,22 +50,14 @@ void WindowedControl::Create(const wchar_t* window_class, DWORD style, DWORD ex_
                             GetModuleHandleW(nullptr), nullptr);
   if (!window_) throw install::Failure("无法创建控件 " + description_.name);
   SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(context_.fonts.window()), FALSE);
-  Hook(window_, [this](const Subclass& hook, UINT message, WPARAM wparam, LPARAM lparam) {
-    return Message(hook, message, wparam, lparam);
-  });
+  Hook(window_);
 }
 
-Subclass& WindowedControl::Hook(HWND window, Subclass::Handler handler) {
-  auto hooked = [this, handler = std::move(handler)](const Subclass& hook, UINT message,
-                                                     WPARAM wparam,
-                                                     LPARAM lparam) -> std::optional<LRESULT> {
-    if (message == WM_SETCURSOR)
-      if (std::optional<LRESULT> answer = AnswerSetCursor(context_.application.cursor))
-        return answer;
-    return handler ? handler(hook, message, wparam, lparam) : std::nullopt;
-  };
-  hooks_.push_back(std::make_unique<Subclass>(window, std::move(hooked)));
-  return *hooks_.back();
+std::optional<LRESULT> WindowedControl::Hooked(const Subclass& hook, UINT message, WPARAM wparam,
+                                               LPARAM lparam) {
+  if (message == WM_SETCURSOR)
+    if (std::optional<LRESULT> answer = AnswerSetCursor(context_.application.cursor)) return answer;
+  return Message(hook, message, wparam, lparam);
 }
 
 bool WindowedControl::Enabled() const { return IsWindowEnabled(window_) != FALSE; }
@@ -198,12 +190,10 @@ ComboBox::ComboBox(const ui::ControlDescription& description, WindowContext& con
   if (!GetComboBoxInfo(hwnd(), &parts))
     throw install::Failure("无法取得下拉框 " + description.name + " 的组成部分");
   if (parts.hwndItem && parts.hwndItem != hwnd()) {
-    has_field_ = true;
-    Hook(parts.hwndItem, [this](const Subclass& hook, UINT message, WPARAM wparam, LPARAM lparam) {
-      return Typing(hook, message, wparam, lparam);
-    });
+    field_ = parts.hwndItem;
+    Hook(field_);
   }
-  if (parts.hwndList) Hook(parts.hwndList, nullptr);
+  if (parts.hwndList) Hook(parts.hwndList);
 }
 
 void ComboBox::FitHeights() {
@@ -227,7 +217,9 @@ void ComboBox::FitHeights() {
 
 std::optional<LRESULT> ComboBox::Message(const Subclass& hook, UINT message, WPARAM wparam,
                                          LPARAM lparam) {
-  if (!has_field_) return Typing(hook, message, wparam, lparam);
+  // Typing goes to the edit field, or to the box itself when it has none; the list only shows
+  // the chosen cursor.
+  if (hook.window() == (field_ ? field_ : hwnd())) return Typing(hook, message, wparam, lparam);
   return std::nullopt;
 }
 

@@ -29,7 +29,7 @@ class Backdrop {
 // The window of a windowed control and the hooks on it; the window itself belongs to the
 // panel it is a child of and goes with it. Each kind of control below is also its toolkit kind,
 // whose operations are these.
-class WindowedControl {
+class WindowedControl : private Subclass::Owner {
  public:
   WindowedControl(const ui::ControlDescription& description, WindowContext& context);
   WindowedControl(const WindowedControl&) = delete;
@@ -54,12 +54,15 @@ class WindowedControl {
 
  protected:
   // Makes the control's window, in its bounds on the panel, with the window's font, and hooks
-  // it: the chosen screen cursor, then Message().
+  // it.
   void Create(const wchar_t* window_class, DWORD style, DWORD ex_style, HWND panel, int id,
               int height);
   // Hooks another window the control is made of (the box's edit field and list).
-  Subclass& Hook(HWND window, Subclass::Handler handler);
-  // Messages of the control's own window; nothing to let the control handle them.
+  void Hook(HWND window) {
+    hooks_.push_back(std::make_unique<Subclass>(window, static_cast<Subclass::Owner&>(*this)));
+  }
+  // Messages of the hooked windows, after the chosen screen cursor has had its say; nothing to
+  // let the window handle them.
   virtual std::optional<LRESULT> Message(const Subclass&, UINT, WPARAM, LPARAM) {
     return std::nullopt;
   }
@@ -67,6 +70,8 @@ class WindowedControl {
   DWORD BaseStyle() const;
 
  private:
+  std::optional<LRESULT> Hooked(const Subclass& hook, UINT message, WPARAM wparam,
+                                LPARAM lparam) final;
   // Before the control is hidden or disabled: the keyboard focus moves on to the next control.
   void GiveUpFocus();
 
@@ -123,7 +128,7 @@ class ComboBox final : public ui::TComboBox, public WindowedControl {
   LRESULT Deliver(const Subclass& hook, UINT message, char32_t key, LPARAM lparam);
   void FitHeights();
 
-  bool has_field_ = false;
+  HWND field_ = nullptr;  // the edit field of an editable box
   wchar_t pending_high_surrogate_ = 0;
 };
 
