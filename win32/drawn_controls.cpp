@@ -46,8 +46,7 @@ class Pixels {
   int height_;
 };
 
-}  // namespace
-
+// The button's face for the look; disabled is the normal face made paler.
 ui::ButtonFace FaceFor(const ui::ButtonStyle& style, Look look) {
   switch (look) {
     case Look::Hover:
@@ -66,6 +65,8 @@ ui::ButtonFace FaceFor(const ui::ButtonStyle& style, Look look) {
   }
   return style.normal;
 }
+
+}  // namespace
 
 void PrepareFonts(const ui::ButtonStyle& style, FontSet& fonts) {
   for (const ui::ButtonFace* face : {&style.normal, &style.hover, &style.pressed})
@@ -119,19 +120,19 @@ RECT DrawnControl::bounds() const {
           description_.top + description_.height};
 }
 
-void DrawnControl::set_enabled(bool enabled) {
+void DrawnControl::SetEnabled(bool enabled) {
   if (enabled_ == enabled) return;
   enabled_ = enabled;
   host_.Changed(*this);
 }
 
-void DrawnControl::set_visible(bool visible) {
+void DrawnControl::SetVisible(bool visible) {
   if (visible_ == visible) return;
   visible_ = visible;
   host_.Changed(*this);
 }
 
-void DrawnControl::set_caption(const std::string& caption) {
+void DrawnControl::SetCaption(const std::string& caption) {
   if (caption_ == caption) return;
   wide_caption_ = Wide(caption);
   caption_ = caption;
@@ -140,7 +141,7 @@ void DrawnControl::set_caption(const std::string& caption) {
 
 DrawnButton::DrawnButton(const ui::ControlDescription& description, DrawnHost& host,
                          const ui::ButtonStyle& style, FontSet& fonts)
-    : Drawn(description, host), style_(style), fonts_(fonts) {
+    : DrawnControl(description, host), style_(style), fonts_(fonts) {
   PrepareFonts(style_, fonts_);
 }
 
@@ -150,7 +151,7 @@ void DrawnButton::Paint(HDC dc, Look look) const {
 
 DrawnLabel::DrawnLabel(const ui::ControlDescription& description, DrawnHost& host, FontSet& fonts,
                        const ui::Color& color)
-    : Drawn(description, host), font_(fonts.window()), color_(ToColorRef(color)) {}
+    : DrawnControl(description, host), font_(fonts.window()), color_(ToColorRef(color)) {}
 
 void DrawnLabel::Paint(HDC dc, Look look) const {
   COLORREF color = look == Look::Disabled ? GetSysColor(COLOR_GRAYTEXT) : color_;

@@ -17,8 +17,6 @@ namespace win32 {
 // How a button shows: its state under the pointer, or disabled.
 enum class Look { Normal, Hover, Pressed, Disabled };
 
-// The button's face for the look; disabled is the normal face made paler.
-ui::ButtonFace FaceFor(const ui::ButtonStyle& style, Look look);
 // Makes the fonts the style's faces draw with, so that painting never has to.
 void PrepareFonts(const ui::ButtonStyle& style, FontSet& fonts);
 // Border, background with the style's rounding, and the caption centred on one line.
@@ -43,25 +41,28 @@ class DrawnHost {
   ~DrawnHost() = default;
 };
 
-// The state every drawn control keeps; the panel paints it and routes the mouse to it.
+// The state every drawn control keeps; the panel paints it and routes the mouse to it. Each
+// kind of control below is also its toolkit kind, whose operations are these.
 class DrawnControl {
  public:
   DrawnControl(const ui::ControlDescription& description, DrawnHost& host);
-  virtual ~DrawnControl() = default;
+  DrawnControl(const DrawnControl&) = delete;
+  DrawnControl& operator=(const DrawnControl&) = delete;
 
   const ui::ControlDescription& description() const { return description_; }
   // In the panel's client coordinates.
   RECT bounds() const;
-  bool enabled() const { return enabled_; }
-  bool visible() const { return visible_; }
-  const std::string& caption() const { return caption_; }
-  void set_enabled(bool enabled);
-  void set_visible(bool visible);
-  void set_caption(const std::string& caption);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& caption);
 
   virtual void Paint(HDC dc, Look look) const = 0;
 
  protected:
+  ~DrawnControl() = default;
   const std::wstring& wide_caption() const { return wide_caption_; }
 
  private:
@@ -73,23 +74,16 @@ class DrawnControl {
   std::wstring wide_caption_;
 };
 
-// A drawn control seen as the toolkit kind of control it is.
-template <class Kind>
-class Drawn : public Kind, public DrawnControl {
- public:
-  using DrawnControl::DrawnControl;
-  bool Enabled() const override { return enabled(); }
-  void SetEnabled(bool enabled) override { set_enabled(enabled); }
-  bool Visible() const override { return visible(); }
-  void SetVisible(bool visible) override { set_visible(visible); }
-  std::string Caption() const override { return caption(); }
-  void SetCaption(const std::string& caption) override { set_caption(caption); }
-};
-
-class DrawnButton final : public Drawn<ui::TBCButton> {
+class DrawnButton final : public ui::TBCButton, public DrawnControl {
  public:
   DrawnButton(const ui::ControlDescription& description, DrawnHost& host,
               const ui::ButtonStyle& style, FontSet& fonts);
+  bool Enabled() const override { return DrawnControl::Enabled(); }
+  void SetEnabled(bool enabled) override { DrawnControl::SetEnabled(enabled); }
+  bool Visible() const override { return DrawnControl::Visible(); }
+  void SetVisible(bool visible) override { DrawnControl::SetVisible(visible); }
+  std::string Caption() const override { return DrawnControl::Caption(); }
+  void SetCaption(const std::string& caption) override { DrawnControl::SetCaption(caption); }
   void Paint(HDC dc, Look look) const override;
 
  private:
@@ -98,10 +92,16 @@ class DrawnButton final : public Drawn<ui::TBCButton> {
 };
 
 // Text in the window's font and colour, on a transparent background.
-class DrawnLabel final : public Drawn<ui::TLabel> {
+class DrawnLabel final : public ui::TLabel, public DrawnControl {
  public:
   DrawnLabel(const ui::ControlDescription& description, DrawnHost& host, FontSet& fonts,
              const ui::Color& color);
+  bool Enabled() const override { return DrawnControl::Enabled(); }
+  void SetEnabled(bool enabled) override { DrawnControl::SetEnabled(enabled); }
+  bool Visible() const override { return DrawnControl::Visible(); }
+  void SetVisible(bool visible) override { DrawnControl::SetVisible(visible); }
+  std::string Caption() const override { return DrawnControl::Caption(); }
+  void SetCaption(const std::string& caption) override { DrawnControl::SetCaption(caption); }
   void Paint(HDC dc, Look look) const override;
 
  private:

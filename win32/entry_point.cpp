@@ -8,16 +8,14 @@
 
 #include "app/application.h"
 #include "win32/hardening.h"
-#include "win32/text.h"
+#include "win32/message_box.h"
 #include "win32/win32_system.h"
 #include "win32/win32_toolkit.h"
 
 namespace {
 
 // Shown without an owner: whatever fails here may have left no window to own it.
-void ShowFailure(const std::string& text) {
-  MessageBoxW(nullptr, win32::Wide(text).c_str(), L"安装向导", MB_OK | MB_ICONERROR);
-}
+void ShowFailure(std::string_view text) { win32::ShowMessageBox(nullptr, text, MB_ICONERROR); }
 
 int RunProgram() {
   if (std::optional<std::string> refusal = win32::HardenStartup()) {
@@ -31,6 +29,7 @@ int RunProgram() {
 
 }  // namespace
 
+// The outermost boundary: nothing may leave the program's entry as an exception.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
     return RunProgram();

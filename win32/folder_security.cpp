@@ -20,8 +20,6 @@ constexpr wchar_t kProtectedFolder[] =
 constexpr wchar_t kTrustedInstaller[] =
     L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
 // The folder itself, never what a reparse point leads to; null when there is nothing there.
 FileHandle OpenFolder(const std::string& path, DWORD access, DWORD sharing) {
   return FileHandle(CreateFileW(Wide(path).c_str(), access, sharing, nullptr, OPEN_EXISTING,

@@ -26,16 +26,10 @@ FontSet::FontSet(const ui::Font& font)
 HFONT FontSet::Get(int height, bool bold) {
   if (height == 0) height = font_.height;
   if (height == font_.height && !bold) return window_.get();
-  auto [found, added] = variants_.try_emplace({height, bold});
-  if (added) {
-    try {
-      found->second = Make(height, bold);
-    } catch (...) {
-      variants_.erase(found);
-      throw;
-    }
-  }
-  return found->second.get();
+  for (const Variant& variant : variants_)
+    if (variant.height == height && variant.bold == bold) return variant.font.get();
+  variants_.push_back({height, bold, Make(height, bold)});
+  return variants_.back().font.get();
 }
 
 Font FontSet::Make(int height, bool bold) const {

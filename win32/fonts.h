@@ -4,8 +4,7 @@
 
 #include <windows.h>
 
-#include <map>
-#include <utility>
+#include <vector>
 
 #include "ui/window_description.h"
 #include "win32/gdi.h"
@@ -27,10 +26,16 @@ class FontSet {
  private:
   Font Make(int height, bool bold) const;
 
+  struct Variant {
+    int height;
+    bool bold;
+    Font font;
+  };
+
   ui::Font font_;
   BYTE charset_;
   Font window_;
-  std::map<std::pair<int, bool>, Font> variants_;
+  std::vector<Variant> variants_;  // a few: found by looking through them
 };
 
 }  // namespace win32

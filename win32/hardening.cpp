@@ -6,9 +6,15 @@
 #include "win32/text.h"
 
 namespace win32 {
+namespace {
 
+// The system's own "no disk in drive" and "cannot open file" boxes stay away: a failing call
+// simply reports the error.
 void SilenceCriticalErrorBoxes() { SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX); }
 
+// DLLs loaded by name come from System32 only, never from the program's or the working
+// folder. Systems without SetDefaultDllDirectories at least lose the working folder, and get
+// the DLLs their own libraries load later preloaded from System32.
 void RestrictDllSearchToSystem32() {
   // Present from Windows 8, and on Vista and 7 with update KB2533623; looked up so the program
   // still starts without it.
@@ -23,6 +29,8 @@ void RestrictDllSearchToSystem32() {
   SetDllDirectoryW(L"");
   PreloadSystemDlls();
 }
+
+}  // namespace
 
 void PreloadSystemDlls() {
   // The libraries that the system's own DLLs load by name later (themes, the shell, the

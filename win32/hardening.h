@@ -11,15 +11,6 @@ namespace win32 {
 // program must not go on.
 std::optional<std::string> HardenStartup();
 
-// The system's own "no disk in drive" and "cannot open file" boxes stay away: a failing call
-// simply reports the error.
-void SilenceCriticalErrorBoxes();
-
-// DLLs loaded by name come from System32 only, never from the program's or the working
-// folder. Systems without SetDefaultDllDirectories at least lose the working folder, and get
-// the DLLs their own libraries load later preloaded from System32.
-void RestrictDllSearchToSystem32();
-
 // Loads, by full path from System32, the DLLs that the system's libraries would otherwise look
 // for beside the program: uxtheme, userenv, setupapi, apphelp, propsys, dwmapi, cryptbase,
 // oleacc, clbcatq, ntmarta and version.

@@ -56,27 +56,22 @@ MainWindow::MainWindow(const ui::WindowDescription& description, ui::WindowEvent
   if (!window) throw install::Failure("无法创建窗口 " + description_.class_name);
   window_.reset(window);
   if (!application_.main_window) application_.main_window = window;
-  try {
-    Build(classes.panel);
-  } catch (...) {
-    window_.reset();
-    throw;
-  }
+  // What fails here leaves the window to window_, destroyed before the controls it calls on.
+  Build(classes.panel);
 }
 
-MainWindow::~MainWindow() { window_.reset(); }
-
 ui::TComponent* MainWindow::Find(std::string_view name) {
-  auto found = by_name_.find(name);
-  return found == by_name_.end() ? nullptr : found->second;
+  for (const Component& component : components_)
+    if (component.name == name) return component.owned.get();
+  return nullptr;
 }
 
 template <class Control, class... Arguments>
 Control& MainWindow::Own(const std::string& name, Arguments&&... arguments) {
+  if (Find(name)) throw install::Failure("窗口中有两个控件叫 " + name);
   auto control = std::make_unique<Control>(std::forward<Arguments>(arguments)...);
   Control& made = *control;
-  components_.push_back(std::move(control));
-  if (!by_name_.emplace(name, &made).second) throw install::Failure("窗口中有两个控件叫 " + name);
+  components_.push_back({name, std::move(control)});
   return made;
 }
 
@@ -89,7 +84,7 @@ void MainWindow::Build(const wchar_t* panel_class) {
       case ui::ControlKind::TBCPanel: {
         Panel& panel = Own<Panel>(control.name, control, PanelStyleOf(control), context_, hwnd(),
                                   id, panel_class);
-        panels_.emplace(control.name, &panel);
+        panels_.push_back(&panel);
         break;
       }
       case ui::ControlKind::TTimer:
@@ -125,14 +120,13 @@ void MainWindow::Build(const wchar_t* panel_class) {
       }
     }
   }
-  for (auto& [name, panel] : panels_) panel->ArrangeTabOrder();
+  for (Panel* panel : panels_) panel->ArrangeTabOrder();
 }
 
 Panel& MainWindow::PanelOf(const ui::ControlDescription& control) {
-  auto found = panels_.find(control.parent);
-  if (found == panels_.end())
-    throw install::Failure("控件 " + control.name + " 不在一个已建好的面板上");
-  return *found->second;
+  for (Panel* panel : panels_)
+    if (panel->description().name == control.parent) return *panel;
+  throw install::Failure("控件 " + control.name + " 不在一个已建好的面板上");
 }
 
 const ui::ButtonStyle& MainWindow::ButtonStyleOf(const ui::ControlDescription& control) const {

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,7 +33,6 @@ class MainWindow final : public ui::NativeWindow {
              Application& application, Classes classes);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
-  ~MainWindow() override;
 
   ui::TComponent* Find(std::string_view name) override;
 
@@ -65,9 +62,12 @@ class MainWindow final : public ui::NativeWindow {
   ui::ButtonStyle unstyled_button_;
   ui::PanelStyle unstyled_panel_;
 
-  std::vector<std::unique_ptr<ui::TComponent>> components_;
-  std::map<std::string, ui::TComponent*, std::less<>> by_name_;
-  std::map<std::string, Panel*, std::less<>> panels_;
+  struct Component {
+    std::string name;
+    std::unique_ptr<ui::TComponent> owned;
+  };
+  std::vector<Component> components_;  // a handful: found by looking through them
+  std::vector<Panel*> panels_;
   std::vector<Timer*> timers_;
   HWND focus_ = nullptr;  // the control that had the focus when the window was deactivated
 

@@ -28,12 +28,20 @@ double CornerCover(int column, int row, int radius) {
   return double(inside) / (kSamples * kSamples);
 }
 
+// Fills with a solid colour through the DC brush: no GDI object is made.
+void FillSolid(HDC dc, const RECT& area, COLORREF color) {
+  if (area.right <= area.left || area.bottom <= area.top) return;
+  COLORREF previous = SetDCBrushColor(dc, color);
+  FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  SetDCBrushColor(dc, previous);
+}
+
 }  // namespace
 
 COLORREF ToColorRef(const ui::Color& color) { return RGB(color.red, color.green, color.blue); }
 
-ui::Color FromColorRef(COLORREF color, std::uint8_t alpha) {
-  return {GetRValue(color), GetGValue(color), GetBValue(color), alpha};
+ui::Color FromColorRef(COLORREF color) {
+  return {GetRValue(color), GetGValue(color), GetBValue(color), 255};
 }
 
 ui::Color Blend(const ui::Color& over, const ui::Color& below) {
@@ -43,13 +51,6 @@ ui::Color Blend(const ui::Color& over, const ui::Color& below) {
 ui::Color Mix(const ui::Color& from, const ui::Color& to, double share) {
   auto mix = [share](std::uint8_t a, std::uint8_t b) { return Channel(a + (b - a) * share); };
   return {mix(from.red, to.red), mix(from.green, to.green), mix(from.blue, to.blue), 255};
-}
-
-void FillSolid(HDC dc, const RECT& area, COLORREF color) {
-  if (area.right <= area.left || area.bottom <= area.top) return;
-  COLORREF previous = SetDCBrushColor(dc, color);
-  FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-  SetDCBrushColor(dc, previous);
 }
 
 void FillRounded(HDC dc, const RECT& area, int radius, const ui::Color& color) {

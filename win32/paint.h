@@ -11,15 +11,13 @@
 namespace win32 {
 
 COLORREF ToColorRef(const ui::Color& color);
-ui::Color FromColorRef(COLORREF color, std::uint8_t alpha = 255);
+ui::Color FromColorRef(COLORREF color);
 
 // What is seen where `over`, at its own alpha, covers the opaque `below`.
 ui::Color Blend(const ui::Color& over, const ui::Color& below);
 // The colour `share` of the way from `from` to `to` (share 0..1), opaque.
 ui::Color Mix(const ui::Color& from, const ui::Color& to, double share);
 
-// Fills with a solid colour through the DC brush: no GDI object is made.
-void FillSolid(HDC dc, const RECT& area, COLORREF color);
 // Fills a rectangle whose corners are rounded with the radius in pixels; the corner pixels the
 // arc only partly covers are blended with what lies below in proportion to that cover.
 void FillRounded(HDC dc, const RECT& area, int radius, const ui::Color& color);

@@ -95,7 +95,7 @@ void Panel::SetCaption(const std::string& caption) {
 
 void Panel::Changed(const DrawnControl& control) {
   Invalidate(&control);
-  if (pressed_ == &control && (!control.visible() || !control.enabled())) {
+  if (pressed_ == &control && (!control.Visible() || !control.Enabled())) {
     pressed_ = nullptr;
     ReleaseCapture();
     tracking_ = false;
@@ -111,7 +111,7 @@ HDC Panel::Render() {
                  ToColorRef(context_.description.font.color),
                  DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   for (const DrawnControl* control : drawn_)
-    if (control->visible()) control->Paint(canvas, LookOf(*control));
+    if (control->Visible()) control->Paint(canvas, LookOf(*control));
   return canvas;
 }
 
@@ -184,8 +184,9 @@ const DrawnControl* Panel::DrawnAt(int x, int y) const {
         if (control.parent != description_.name) return false;
         // A disabled drawn control lets the mouse through; a windowed one covers what is below.
         if (const DrawnControl* drawn = FindDrawn(control.name))
-          return drawn->visible() && drawn->enabled();
-        if (const WindowedControl* windowed = FindWindowed(control.name)) return windowed->shown();
+          return drawn->Visible() && drawn->Enabled();
+        if (const WindowedControl* windowed = FindWindowed(control.name))
+          return windowed->Visible();
         return false;
       });
   return hit ? FindDrawn(hit->name) : nullptr;
@@ -204,7 +205,7 @@ const WindowedControl* Panel::FindWindowed(const std::string& name) const {
 }
 
 Look Panel::LookOf(const DrawnControl& control) const {
-  if (!control.enabled()) return Look::Disabled;
+  if (!control.Enabled()) return Look::Disabled;
   if (pressed_ == &control) return pressed_inside_ ? Look::Pressed : Look::Normal;
   if (!pressed_ && hover_ == &control) return Look::Hover;
   return Look::Normal;

@@ -1,20 +1,28 @@
 #include "win32/raw_resource.h"
 
-#include <windows.h>
+#include <string>
 
+#include "win32/system_error.h"
 #include "win32/text.h"
 
 namespace win32 {
 
-std::optional<std::string_view> FindRawResource(std::string_view name) {
-  // Resource names are compared without regard to case by the system itself.
-  const std::wstring wide = Wide(name);
-  HRSRC found = FindResourceW(nullptr, wide.c_str(), MAKEINTRESOURCEW(10));
+std::optional<std::string_view> FindRawResource(HMODULE module, std::string_view name) {
+  // The system compares resource names without regard to letter case.
+  HRSRC found = FindResourceW(module, Wide(name).c_str(), RT_RCDATA);
   if (!found) return std::nullopt;
-  HGLOBAL loaded = LoadResource(nullptr, found);
+  HGLOBAL loaded = LoadResource(module, found);
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
-  if (!bytes) return std::nullopt;
-  return std::string_view(static_cast<const char*>(bytes), SizeofResource(nullptr, found));
+  DWORD size = 0;
+  if (bytes) {
+    // Zero is also the size of an empty resource: only a reported error makes it a failure.
+    SetLastError(ERROR_SUCCESS);
+    size = SizeofResource(module, found);
+  }
+  const DWORD code = GetLastError();
+  if (!bytes || (size == 0 && code != ERROR_SUCCESS))
+    throw SystemError("无法读取资源 " + Quoted(std::string(name)), code);
+  return std::string_view(static_cast<const char*>(bytes), size);
 }
 
 }  // namespace win32

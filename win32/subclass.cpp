@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <utility>
-
 #include "install/failure.h"
 #include "win32/window_procedure.h"
 
@@ -14,7 +12,7 @@ constexpr UINT_PTR kSubclassId = 1;
 
 }  // namespace
 
-Subclass::Subclass(HWND window, Handler handler) : window_(window), handler_(std::move(handler)) {
+Subclass::Subclass(HWND window, Owner& owner) : window_(window), owner_(owner) {
   if (!SetWindowSubclass(window_, &Procedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
     throw install::Failure("无法接管控件的消息");
 }
@@ -37,7 +35,7 @@ LRESULT CALLBACK Subclass::Procedure(HWND window, UINT message, WPARAM wparam, L
     return DefSubclassProc(window, message, wparam, lparam);
   }
   return Guarded(window, 0, [&]() -> LRESULT {
-    if (std::optional<LRESULT> answer = hook->handler_(*hook, message, wparam, lparam))
+    if (std::optional<LRESULT> answer = hook->owner_.Hooked(*hook, message, wparam, lparam))
       return *answer;
     return DefSubclassProc(window, message, wparam, lparam);
   });

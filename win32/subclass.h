@@ -5,25 +5,32 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <optional>
 
 namespace win32 {
 
 class Subclass {
  public:
-  // Returns the answer to the message, or nothing to pass it on to the control; the hook
-  // itself is passed for Pass().
-  using Handler = std::function<std::optional<LRESULT>(const Subclass&, UINT, WPARAM, LPARAM)>;
+  // Who sees the hooked window's messages.
+  class Owner {
+   public:
+    // The answer to the message, or nothing to pass it on to the control; the hook itself is
+    // passed for Pass() and to tell the owner's windows apart.
+    virtual std::optional<LRESULT> Hooked(const Subclass& hook, UINT message, WPARAM wparam,
+                                          LPARAM lparam) = 0;
+
+   protected:
+    ~Owner() = default;
+  };
 
   // Throws if the window cannot be hooked.
-  Subclass(HWND window, Handler handler);
+  Subclass(HWND window, Owner& owner);
   Subclass(const Subclass&) = delete;
   Subclass& operator=(const Subclass&) = delete;
   ~Subclass();
 
   HWND window() const { return window_; }
-  // The control's own handling of a message; only from within the handler.
+  // The control's own handling of a message; only from within Owner::Hooked.
   LRESULT Pass(UINT message, WPARAM wparam, LPARAM lparam) const;
 
  private:
@@ -31,7 +38,7 @@ class Subclass {
                                     UINT_PTR id, DWORD_PTR self);
 
   HWND window_;
-  Handler handler_;
+  Owner& owner_;
 };
 
 }  // namespace win32

@@ -30,6 +30,8 @@ std::string SystemReason(DWORD code) {
   return Utf8(reason);
 }
 
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
 SystemError::SystemError(const std::string& failure, DWORD code)
     : install::Failure(failure + "：" + SystemReason(code)), code_(code) {}
 

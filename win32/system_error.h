@@ -14,6 +14,9 @@ namespace win32 {
 // saying why), still get a text naming the code.
 std::string SystemReason(DWORD code);
 
+// A path or name as failure messages show it: in double quotes.
+std::string Quoted(const std::string& text);
+
 // A failed call: what could not be done, a full-width colon, then the system's reason, e.g.
 //   无法创建文件 "d:\duzozudiv\7z.exe"：拒绝访问。
 // Take the code from GetLastError on the line right after the failing call, before anything

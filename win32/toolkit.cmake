@@ -6,6 +6,7 @@ target_sources(win32_layer PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/focus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fonts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/message_box.cpp
   ${CMAKE_CURRENT_LIST_DIR}/paint.cpp
   ${CMAKE_CURRENT_LIST_DIR}/panel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/subclass.cpp

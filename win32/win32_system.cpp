@@ -9,6 +9,7 @@
 #include "install/scripts.h"
 #include "win32/folder_security.h"
 #include "win32/handle.h"
+#include "win32/raw_resource.h"
 #include "win32/system_error.h"
 #include "win32/text.h"
 
@@ -32,8 +33,6 @@ class MappedResource : public install::Resource {
 
 // Reads go in pieces this large, into one buffer kept for all files.
 constexpr DWORD kReadPiece = 256 * 1024;
-
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 // The file being written, removed again unless the write completes: a full disk must not leave
 // a truncated copy of the payload behind.
@@ -73,17 +72,9 @@ install::FileIdentity IdentityOf(HANDLE file, BY_HANDLE_FILE_INFORMATION& inform
 Win32System::Win32System(HMODULE resources) : resources_(resources) {}
 
 std::unique_ptr<install::Resource> Win32System::OpenResource(std::string_view name) {
-  // The system compares resource names without regard to letter case.
-  HRSRC found = FindResourceW(resources_, Wide(name).c_str(), RT_RCDATA);
-  if (!found) throw install::Failure("找不到资源 \"" + std::string(name) + "\"");
-  HGLOBAL loaded = LoadResource(resources_, found);
-  if (!loaded) {
-    const DWORD code = GetLastError();
-    throw SystemError("无法读取资源 \"" + std::string(name) + "\"", code);
-  }
-  const DWORD size = SizeofResource(resources_, found);
-  return std::make_unique<MappedResource>(
-      std::string_view(static_cast<const char*>(LockResource(loaded)), size));
+  std::optional<std::string_view> bytes = FindRawResource(resources_, name);
+  if (!bytes) throw install::Failure("找不到资源 " + Quoted(std::string(name)));
+  return std::make_unique<MappedResource>(*bytes);
 }
 
 install::FileIdentity Win32System::WriteFile(const std::string& path, std::string_view bytes) {

@@ -6,6 +6,7 @@
 #include "win32/common_controls.h"
 #include "win32/cursor.h"
 #include "win32/main_window.h"
+#include "win32/message_box.h"
 #include "win32/panel.h"
 #include "win32/raw_resource.h"
 #include "win32/text.h"
@@ -18,18 +19,6 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"InstallerWindow";
 constexpr wchar_t kPanelClass[] = L"InstallerPanel";
-
-// The program file's name without folder or extension: the caption of a message shown before
-// any window exists.
-std::wstring ProgramName() {
-  std::wstring path(MAX_PATH, L'\0');
-  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-  std::size_t start = path.find_last_of(L"\\/");
-  path.erase(0, start == std::wstring::npos ? 0 : start + 1);
-  std::size_t dot = path.rfind(L'.');
-  if (dot != std::wstring::npos) path.erase(dot);
-  return path;
-}
 
 HICON LoadIconOfSize(const std::wstring& name, int size_metric_x, int size_metric_y) {
   // Shared: the icon stays with the module and is never destroyed by us.
@@ -81,9 +70,7 @@ struct Win32Toolkit::State {
   }
 };
 
-Win32Toolkit::Win32Toolkit() : state_(std::make_unique<State>()) {
-  state_->application.caption = ProgramName();
-}
+Win32Toolkit::Win32Toolkit() : state_(std::make_unique<State>()) {}
 
 Win32Toolkit::~Win32Toolkit() = default;
 
@@ -96,7 +83,7 @@ void Win32Toolkit::Initialize(std::string_view icon_resource) {
 }
 
 std::optional<std::string> Win32Toolkit::StoredText(std::string_view name) {
-  std::optional<std::string_view> bytes = FindRawResource(name);
+  std::optional<std::string_view> bytes = FindRawResource(nullptr, name);
   if (!bytes) return std::nullopt;
   return std::string(*bytes);
 }
@@ -107,8 +94,6 @@ std::unique_ptr<ui::NativeWindow> Win32Toolkit::CreateMainWindow(
   auto window = std::make_unique<MainWindow>(
       description, events, state_->application,
       MainWindow::Classes{state_->window_class->name(), state_->panel_class->name()});
-  if (state_->application.main_window == window->hwnd())
-    state_->application.caption = Wide(description.caption);
   events.Created(*window);
   // Only now: no tick may come before the creation handler has run.
   window->StartTimers();
@@ -149,9 +134,7 @@ void Win32Toolkit::SetScreenCursor(ui::Cursor cursor) {
 }
 
 void Win32Toolkit::ShowMessage(const std::string& text) {
-  HWND owner = state_->application.main_window;
-  // A failed message box has nobody left to tell; the caller goes on as after OK.
-  MessageBoxW(owner, Wide(text).c_str(), state_->application.caption.c_str(), MB_OK);
+  ShowMessageBox(state_->application.main_window, text, 0);
 }
 
 }  // namespace win32

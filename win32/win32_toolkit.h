@@ -1,5 +1,9 @@
-// The window toolkit on Win32: the installer's window built from its stored layout, with drawn
-// styled controls on a gradient panel and native windowed controls above them.
+// win32/ is the program on Windows: its entry point and start-up hardening, the toolkit below
+// (the installer's window built from its stored layout, with drawn styled controls on a
+// gradient panel and native windowed controls above them), the operating-system operations of
+// the installation (Win32System) and the one way to tell the user something (a message box).
+// It is the only code that includes windows.h, and the one layer that may depend on every
+// other: win32/ -> app/ -> ui/ -> install/, never the other way.
 #pragma once
 
 #include <memory>

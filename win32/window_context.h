@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "ui/toolkit.h"
 #include "ui/window_description.h"
 #include "win32/fonts.h"
@@ -15,8 +13,6 @@ namespace win32 {
 struct Application {
   HWND main_window = nullptr;
   ui::Cursor cursor = ui::Cursor::Default;
-  // The caption of message boxes: the main window's, once there is one.
-  std::wstring caption;
 };
 
 struct WindowContext {

@@ -50,49 +50,41 @@ void WindowedControl::Create(const wchar_t* window_class, DWORD style, DWORD ex_
                             GetModuleHandleW(nullptr), nullptr);
   if (!window_) throw install::Failure("无法创建控件 " + description_.name);
   SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(context_.fonts.window()), FALSE);
-  Hook(window_, [this](const Subclass& hook, UINT message, WPARAM wparam, LPARAM lparam) {
-    return Message(hook, message, wparam, lparam);
-  });
+  Hook(window_);
 }
 
-Subclass& WindowedControl::Hook(HWND window, Subclass::Handler handler) {
-  auto hooked = [this, handler = std::move(handler)](const Subclass& hook, UINT message,
-                                                     WPARAM wparam,
-                                                     LPARAM lparam) -> std::optional<LRESULT> {
-    if (message == WM_SETCURSOR)
-      if (std::optional<LRESULT> answer = AnswerSetCursor(context_.application.cursor))
-        return answer;
-    return handler ? handler(hook, message, wparam, lparam) : std::nullopt;
-  };
-  hooks_.push_back(std::make_unique<Subclass>(window, std::move(hooked)));
-  return *hooks_.back();
+std::optional<LRESULT> WindowedControl::Hooked(const Subclass& hook, UINT message, WPARAM wparam,
+                                               LPARAM lparam) {
+  if (message == WM_SETCURSOR)
+    if (std::optional<LRESULT> answer = AnswerSetCursor(context_.application.cursor)) return answer;
+  return Message(hook, message, wparam, lparam);
 }
 
-bool WindowedControl::enabled() const { return IsWindowEnabled(window_) != FALSE; }
+bool WindowedControl::Enabled() const { return IsWindowEnabled(window_) != FALSE; }
 
-void WindowedControl::Enable(bool enabled) {
+void WindowedControl::SetEnabled(bool enabled) {
   if (!enabled) GiveUpFocus();
   EnableWindow(window_, enabled);
 }
 
-bool WindowedControl::shown() const {
+bool WindowedControl::Visible() const {
   return (GetWindowLongW(window_, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-void WindowedControl::Show(bool shown) {
-  if (!shown) GiveUpFocus();
+void WindowedControl::SetVisible(bool visible) {
+  if (!visible) GiveUpFocus();
   // Hiding invalidates the panel below, which repaints what the control covered.
-  ShowWindow(window_, shown ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-std::string WindowedControl::text() const {
+std::string WindowedControl::Caption() const {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(window_, text.data(), int(text.size()))));
   return Utf8(text);
 }
 
-void WindowedControl::set_text(const std::string& text) {
-  if (!SetWindowTextW(window_, Wide(text).c_str()))
+void WindowedControl::SetCaption(const std::string& caption) {
+  if (!SetWindowTextW(window_, Wide(caption).c_str()))
     throw install::Failure("无法设置控件 " + description_.name + " 的文字");
 }
 
@@ -106,10 +98,10 @@ void WindowedControl::GiveUpFocus() {
 
 FocusButton::FocusButton(const ui::ControlDescription& description, WindowContext& context,
                          HWND panel, int id, const ui::ButtonStyle& style, Backdrop& backdrop)
-    : Windowed(description, context), style_(style), backdrop_(backdrop) {
+    : WindowedControl(description, context), style_(style), backdrop_(backdrop) {
   PrepareFonts(style_, context.fonts);
   Create(L"BUTTON", BaseStyle() | BS_OWNERDRAW, 0, panel, id, description.height);
-  set_text(description.caption);
+  SetCaption(description.caption);
 }
 
 void FocusButton::Command(WORD code) {
@@ -130,7 +122,7 @@ void FocusButton::DrawItem(const DRAWITEMSTRUCT& item) {
   HDC canvas = backdrop_.Render();
   const ui::ControlDescription& place = description();
   RECT area{place.left, place.top, place.left + place.width, place.top + place.height};
-  PaintButton(canvas, area, style_, look, Wide(text()), context().fonts);
+  PaintButton(canvas, area, style_, look, Wide(Caption()), context().fonts);
   if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
     RECT focus = area;
     InflateRect(&focus, -3, -3);
@@ -181,7 +173,7 @@ std::optional<LRESULT> FocusButton::Message(const Subclass& hook, UINT message, 
 
 ComboBox::ComboBox(const ui::ControlDescription& description, WindowContext& context, HWND panel,
                    int id)
-    : Windowed(description, context) {
+    : WindowedControl(description, context) {
   const DWORD style = BaseStyle() | WS_VSCROLL | CBS_AUTOHSCROLL |
                       (description.editable ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
   // A drop-down box is made as tall as its open list reaches; its closed height is set below.
@@ -198,12 +190,10 @@ ComboBox::ComboBox(const ui::ControlDescription& description, WindowContext& con
   if (!GetComboBoxInfo(hwnd(), &parts))
     throw install::Failure("无法取得下拉框 " + description.name + " 的组成部分");
   if (parts.hwndItem && parts.hwndItem != hwnd()) {
-    has_field_ = true;
-    Hook(parts.hwndItem, [this](const Subclass& hook, UINT message, WPARAM wparam, LPARAM lparam) {
-      return Typing(hook, message, wparam, lparam);
-    });
+    field_ = parts.hwndItem;
+    Hook(field_);
   }
-  if (parts.hwndList) Hook(parts.hwndList, nullptr);
+  if (parts.hwndList) Hook(parts.hwndList);
 }
 
 void ComboBox::FitHeights() {
@@ -227,7 +217,9 @@ void ComboBox::FitHeights() {
 
 std::optional<LRESULT> ComboBox::Message(const Subclass& hook, UINT message, WPARAM wparam,
                                          LPARAM lparam) {
-  if (!has_field_) return Typing(hook, message, wparam, lparam);
+  // Typing goes to the edit field, or to the box itself when it has none; the list only shows
+  // the chosen cursor.
+  if (hook.window() == (field_ ? field_ : hwnd())) return Typing(hook, message, wparam, lparam);
   return std::nullopt;
 }
 
@@ -284,7 +276,7 @@ LRESULT ComboBox::Deliver(const Subclass& hook, UINT message, char32_t key, LPAR
 }
 
 Memo::Memo(const ui::ControlDescription& description, WindowContext& context, HWND panel, int id)
-    : Windowed(description, context) {
+    : WindowedControl(description, context) {
   const DWORD style = BaseStyle() | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN |
                       (description.vertical_scroll_bar ? WS_VSCROLL : 0) |
                       (description.editable ? 0 : ES_READONLY);
@@ -293,9 +285,9 @@ Memo::Memo(const ui::ControlDescription& description, WindowContext& context, HW
   SetCaption(description.text);
 }
 
-std::string Memo::Caption() const { return FromCrLf(text()); }
+std::string Memo::Caption() const { return FromCrLf(WindowedControl::Caption()); }
 
-void Memo::SetCaption(const std::string& caption) { set_text(ToCrLf(caption)); }
+void Memo::SetCaption(const std::string& caption) { WindowedControl::SetCaption(ToCrLf(caption)); }
 
 std::optional<LRESULT> Memo::Message(const Subclass& hook, UINT message, WPARAM wparam,
                                      LPARAM lparam) {

@@ -27,8 +27,9 @@ class Backdrop {
 };
 
 // The window of a windowed control and the hooks on it; the window itself belongs to the
-// panel it is a child of and goes with it.
-class WindowedControl {
+// panel it is a child of and goes with it. Each kind of control below is also its toolkit kind,
+// whose operations are these.
+class WindowedControl : private Subclass::Owner {
  public:
   WindowedControl(const ui::ControlDescription& description, WindowContext& context);
   WindowedControl(const WindowedControl&) = delete;
@@ -38,12 +39,13 @@ class WindowedControl {
   HWND hwnd() const { return window_; }
   const ui::ControlDescription& description() const { return description_; }
 
-  bool enabled() const;
-  void Enable(bool enabled);
-  bool shown() const;
-  void Show(bool shown);
-  std::string text() const;
-  void set_text(const std::string& text);
+  bool Enabled() const;
+  void SetEnabled(bool enabled);
+  bool Visible() const;
+  void SetVisible(bool visible);
+  // The window's text as it is.
+  std::string Caption() const;
+  void SetCaption(const std::string& caption);
 
   // A notification (WM_COMMAND code) the control sent to its parent.
   virtual void Command(WORD) {}
@@ -52,12 +54,15 @@ class WindowedControl {
 
  protected:
   // Makes the control's window, in its bounds on the panel, with the window's font, and hooks
-  // it: the chosen screen cursor, then Message().
+  // it.
   void Create(const wchar_t* window_class, DWORD style, DWORD ex_style, HWND panel, int id,
               int height);
   // Hooks another window the control is made of (the box's edit field and list).
-  Subclass& Hook(HWND window, Subclass::Handler handler);
-  // Messages of the control's own window; nothing to let the control handle them.
+  void Hook(HWND window) {
+    hooks_.push_back(std::make_unique<Subclass>(window, static_cast<Subclass::Owner&>(*this)));
+  }
+  // Messages of the hooked windows, after the chosen screen cursor has had its say; nothing to
+  // let the window handle them.
   virtual std::optional<LRESULT> Message(const Subclass&, UINT, WPARAM, LPARAM) {
     return std::nullopt;
   }
@@ -65,6 +70,8 @@ class WindowedControl {
   DWORD BaseStyle() const;
 
  private:
+  std::optional<LRESULT> Hooked(const Subclass& hook, UINT message, WPARAM wparam,
+                                LPARAM lparam) final;
   // Before the control is hidden or disabled: the keyboard focus moves on to the next control.
   void GiveUpFocus();
 
@@ -74,25 +81,18 @@ class WindowedControl {
   std::vector<std::unique_ptr<Subclass>> hooks_;
 };
 
-// A windowed control seen as the toolkit kind of control it is.
-template <class Kind>
-class Windowed : public Kind, public WindowedControl {
- public:
-  using WindowedControl::WindowedControl;
-  bool Enabled() const override { return enabled(); }
-  void SetEnabled(bool enabled) override { Enable(enabled); }
-  bool Visible() const override { return shown(); }
-  void SetVisible(bool visible) override { Show(visible); }
-  std::string Caption() const override { return text(); }
-  void SetCaption(const std::string& caption) override { set_text(caption); }
-};
-
 // A styled button that takes the keyboard focus: an owner-drawn button painted like the drawn
 // ones over what lies below it; Space and Enter click it.
-class FocusButton final : public Windowed<ui::TBCButtonFocus> {
+class FocusButton final : public ui::TBCButtonFocus, public WindowedControl {
  public:
   FocusButton(const ui::ControlDescription& description, WindowContext& context, HWND panel, int id,
               const ui::ButtonStyle& style, Backdrop& backdrop);
+  bool Enabled() const override { return WindowedControl::Enabled(); }
+  void SetEnabled(bool enabled) override { WindowedControl::SetEnabled(enabled); }
+  bool Visible() const override { return WindowedControl::Visible(); }
+  void SetVisible(bool visible) override { WindowedControl::SetVisible(visible); }
+  std::string Caption() const override { return WindowedControl::Caption(); }
+  void SetCaption(const std::string& caption) override { WindowedControl::SetCaption(caption); }
   void Command(WORD code) override;
   void DrawItem(const DRAWITEMSTRUCT& item) override;
 
@@ -109,10 +109,16 @@ class FocusButton final : public Windowed<ui::TBCButtonFocus> {
 // The drop-down box. Typed characters go through WindowEvents::KeyPress first; nothing else
 // edits the text in place (paste, cut, delete, undo, composition are refused), so the box holds
 // what the key filter lets through or an item chosen from the list.
-class ComboBox final : public Windowed<ui::TComboBox> {
+class ComboBox final : public ui::TComboBox, public WindowedControl {
  public:
   ComboBox(const ui::ControlDescription& description, WindowContext& context, HWND panel, int id);
-  std::string Text() const override { return text(); }
+  bool Enabled() const override { return WindowedControl::Enabled(); }
+  void SetEnabled(bool enabled) override { WindowedControl::SetEnabled(enabled); }
+  bool Visible() const override { return WindowedControl::Visible(); }
+  void SetVisible(bool visible) override { WindowedControl::SetVisible(visible); }
+  std::string Caption() const override { return WindowedControl::Caption(); }
+  void SetCaption(const std::string& caption) override { WindowedControl::SetCaption(caption); }
+  std::string Text() const override { return WindowedControl::Caption(); }
 
  private:
   std::optional<LRESULT> Message(const Subclass& hook, UINT message, WPARAM wparam,
@@ -122,14 +128,18 @@ class ComboBox final : public Windowed<ui::TComboBox> {
   LRESULT Deliver(const Subclass& hook, UINT message, char32_t key, LPARAM lparam);
   void FitHeights();
 
-  bool has_field_ = false;
+  HWND field_ = nullptr;  // the edit field of an editable box
   wchar_t pending_high_surrogate_ = 0;
 };
 
 // A multi-line edit; its caption is its text, with LF line ends outside and CR LF inside.
-class Memo final : public Windowed<ui::TMemo> {
+class Memo final : public ui::TMemo, public WindowedControl {
  public:
   Memo(const ui::ControlDescription& description, WindowContext& context, HWND panel, int id);
+  bool Enabled() const override { return WindowedControl::Enabled(); }
+  void SetEnabled(bool enabled) override { WindowedControl::SetEnabled(enabled); }
+  bool Visible() const override { return WindowedControl::Visible(); }
+  void SetVisible(bool visible) override { WindowedControl::SetVisible(visible); }
   std::string Caption() const override;
   void SetCaption(const std::string& caption) override;
 

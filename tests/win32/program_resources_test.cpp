@@ -108,6 +108,12 @@ TEST(OwnResources, ComeFromTheRunningProgramByDefault) {
   EXPECT_EQ(os.OpenResource("owndata")->Bytes(), "own");
 }
 
+// Zero is what SizeofResource returns on failure, and the size of an empty resource.
+TEST(OwnResources, AnEmptyOneIsFoundWithNoBytes) {
+  win32::Win32System os;
+  EXPECT_EQ(os.OpenResource("emptydata")->Bytes(), "");
+}
+
 // As the system's file properties show it.
 TEST_F(ProgramResources, VersionIsChineseWithTheProductsNames) {
   const std::wstring program = win32::Wide(ProgramPath());
