@@ -75,7 +75,7 @@ void TForm::Created(NativeWindow& window) {
   // Fields are bound first, so that the creation handler finds every control in place.
   for (const ControlDescription& control : description_.controls) {
     TComponent* component = window.Find(control.name);
-    if (!fields_.at(control.name)(component))
+    if (!fields_.at(control.name)(component, control.kind))
       Fail(control.line, "控件 " + control.name + " 与字段的类型不符");
   }
   auto handler = bound_.find({"", Event::Create});

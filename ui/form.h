@@ -26,9 +26,12 @@ class TForm : private WindowEvents {
 
   template <class Kind>
   void RegisterField(const std::string& name, Kind*& field) {
-    fields_[name] = [&field](TComponent* component) {
-      field = dynamic_cast<Kind*>(component);
-      return field != nullptr;
+    // The toolkit builds each component as the kind its description gives, so a matching kind
+    // makes the cast sound; the program is built without run-time type information.
+    fields_[name] = [&field](TComponent* component, ControlKind kind) {
+      if (!component || kind != Kind::kKind) return false;
+      field = static_cast<Kind*>(component);
+      return true;
     };
   }
   void RegisterHandler(const std::string& name, std::function<void()> handler);
@@ -57,7 +60,7 @@ class TForm : private WindowEvents {
   Toolkit& toolkit_;
   std::string class_name_;
   WindowDescription description_;
-  std::map<std::string, std::function<bool(TComponent*)>> fields_;
+  std::map<std::string, std::function<bool(TComponent*, ControlKind)>> fields_;
   std::map<std::string, std::function<void()>> handlers_;
   std::map<std::string, std::function<void(char32_t&)>> key_handlers_;
   std::map<Key, std::function<void()>> bound_;

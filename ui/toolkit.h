@@ -33,19 +33,38 @@ class TControl : public TComponent {
   virtual void SetCaption(const std::string& caption) = 0;
 };
 
-class TBCButton : public TControl {};
-class TBCButtonFocus : public TControl {};
-class TBCPanel : public TControl {};
-class TLabel : public TControl {};
-class TMemo : public TControl {};
+// Each kind names the layout's kind of control it is built for, so that a form can check a
+// component's kind against its field's.
+class TBCButton : public TControl {
+ public:
+  static constexpr ControlKind kKind = ControlKind::TBCButton;
+};
+class TBCButtonFocus : public TControl {
+ public:
+  static constexpr ControlKind kKind = ControlKind::TBCButtonFocus;
+};
+class TBCPanel : public TControl {
+ public:
+  static constexpr ControlKind kKind = ControlKind::TBCPanel;
+};
+class TLabel : public TControl {
+ public:
+  static constexpr ControlKind kKind = ControlKind::TLabel;
+};
+class TMemo : public TControl {
+ public:
+  static constexpr ControlKind kKind = ControlKind::TMemo;
+};
 
 class TComboBox : public TControl {
  public:
+  static constexpr ControlKind kKind = ControlKind::TComboBox;
   virtual std::string Text() const = 0;
 };
 
 class TTimer : public TComponent {
  public:
+  static constexpr ControlKind kKind = ControlKind::TTimer;
   virtual bool Enabled() const = 0;
   // Setting true starts a fresh interval; setting false stops ticks at once.
   virtual void SetEnabled(bool enabled) = 0;
@@ -55,7 +74,8 @@ class TTimer : public TComponent {
 class NativeWindow {
  public:
   virtual ~NativeWindow() = default;
-  // The component of that name; nullptr if the window has none.
+  // The component of that name, of the kind its description gives it; nullptr if the window
+  // has none.
   virtual TComponent* Find(std::string_view name) = 0;
 };
 
