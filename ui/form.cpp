@@ -69,27 +69,19 @@ void TForm::Created(NativeWindow& window) {
       FailAtLine(control.line, "控件 " + control.name + " 与字段的类型不符");
   }
   auto handler = bound_.find({"", Event::Create});
-  if (handler != bound_.end()) Guarded(handler->second);
+  if (handler != bound_.end()) handler->second();
 }
 
 void TForm::Notify(const std::string& component, Event event) {
   auto handler = bound_.find({component, event});
-  if (handler != bound_.end()) Guarded(handler->second);
+  if (handler != bound_.end()) handler->second();
 }
 
 void TForm::KeyPress(const std::string& component, char32_t& key) {
   auto handler = bound_keys_.find(component);
-  if (handler != bound_keys_.end()) Guarded([&] { handler->second(key); });
+  if (handler != bound_keys_.end()) handler->second(key);
 }
 
 bool TForm::CloseQuery() { return CanClose(); }
-
-void TForm::Guarded(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::exception& error) {
-    toolkit_.ShowMessage(error.what());
-  }
-}
 
 }  // namespace ui
