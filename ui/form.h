@@ -19,8 +19,6 @@ class TForm : private WindowEvents {
   TForm& operator=(const TForm&) = delete;
   ~TForm() override;
 
-  const WindowDescription& description() const { return description_; }
-
  protected:
   TForm(Toolkit& toolkit, std::string class_name);
 
