@@ -73,7 +73,7 @@ void TMain::ProcessMessages() { toolkit().ProcessMessages(); }
 
 std::string TMain::DiskText() { return edtDisk->Text(); }
 
-// The cursor is set before Close is disabled and restored after it is enabled again.
+// The hourglass comes first and goes last, so that it covers the whole of the busy time.
 void TMain::SetBusy(bool busy) {
   if (busy) toolkit().SetScreenCursor(Cursor::HourGlass);
   btnClose->SetEnabled(!busy);
