@@ -1,4 +1,7 @@
 // Start-up and shutdown of the installer, the same on every toolkit.
+//
+// app/ is the top of the portable layers: it creates the window of ui/ and runs the toolkit's
+// event loop. It may include ui/ and install/; only a platform layer (win32/) includes app/.
 #pragma once
 
 #include "install/operating_system.h"

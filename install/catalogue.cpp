@@ -1,5 +1,7 @@
 #include "install/catalogue.h"
 
+#include "install/ascii.h"
+
 namespace install {
 
 std::string TargetFolder(const std::string& disk_root) { return disk_root + "duzozudiv\\"; }
@@ -9,9 +11,7 @@ std::string ExtractedFolder(const std::string& disk_root) {
 }
 
 std::string InstallResourceName(const std::string& disk_root) {
-  char letter = disk_root.empty() ? '\0' : disk_root.front();
-  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-  return std::string(1, letter) + "INSTALL";
+  return std::string(1, AsciiUpper(disk_root.empty() ? '\0' : disk_root.front())) + "INSTALL";
 }
 
 }  // namespace install

@@ -1,15 +1,12 @@
 #include "install/disk_selection.h"
 
+#include "install/ascii.h"
+
 namespace install {
 
-std::string GetDefaultDisk(OperatingSystem& os) {
-  for (const char* disk : {"d:\\", "e:\\", "f:\\", "g:\\"})
-    if (os.DirectoryExists(disk)) return disk;
-  return "c:\\";
-}
-
-std::string ResolveDiskRoot(OperatingSystem& os, const std::string& box_text) {
-  std::string disk_root = GetDefaultDisk(os);
+std::string ResolveDiskRoot(InstallWindow& window) {
+  std::string disk_root = window.GetDefaultDisk();
+  const std::string box_text = window.DiskText();
   if (!box_text.empty()) {
     auto is_blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
     std::size_t first = 0, last = box_text.size();
@@ -22,9 +19,8 @@ std::string ResolveDiskRoot(OperatingSystem& os, const std::string& box_text) {
 
 bool IsValidDiskRoot(const std::string& disk_root) {
   if (disk_root.size() != 3) return false;
-  char letter = disk_root[0];
-  bool ascii_letter = (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
-  return ascii_letter && disk_root[1] == ':' && disk_root[2] == '\\';
+  const char letter = AsciiUpper(disk_root[0]);
+  return letter >= 'A' && letter <= 'Z' && disk_root[1] == ':' && disk_root[2] == '\\';
 }
 
 }  // namespace install

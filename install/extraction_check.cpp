@@ -58,9 +58,9 @@ std::string PathOf(const std::string& target, const std::string& name, Operating
 
 class Check {
  public:
-  Check(const std::vector<PayloadFile>& files, const std::string& target, ui::Toolkit& toolkit,
+  Check(const std::vector<PayloadFile>& files, const std::string& target, EventPump& window,
         OperatingSystem& os)
-      : toolkit_(toolkit), os_(os) {
+      : window_(window), os_(os) {
     folders_.insert(target);
     for (const PayloadFile& file : files)
       files_.push_back({PathOf(target, file.name, os, folders_), file.size, file.crc32});
@@ -82,7 +82,7 @@ class Check {
       }
       // Reading tens of megabytes takes a moment; the window keeps answering meanwhile.
       if (os_.Milliseconds() - pumped >= kPumpEveryMs) {
-        toolkit_.ProcessMessages();
+        window_.ProcessMessages();
         pumped = os_.Milliseconds();
       }
     }
@@ -106,7 +106,7 @@ class Check {
     seen.bytes += size;
   }
 
-  ui::Toolkit& toolkit_;
+  EventPump& window_;
   OperatingSystem& os_;
   std::set<std::string> folders_;
   std::vector<ExpectedFile> files_;
@@ -115,8 +115,8 @@ class Check {
 }  // namespace
 
 void AwaitExtractedFiles(const std::vector<PayloadFile>& files, const std::string& target,
-                         ui::Toolkit& toolkit, OperatingSystem& os) {
-  Check check(files, target, toolkit, os);
+                         EventPump& window, OperatingSystem& os) {
+  Check check(files, target, window, os);
   const std::uint64_t start = os.Milliseconds();
   std::uint64_t changed = start;
   Seen last = check.Pass();
@@ -124,7 +124,7 @@ void AwaitExtractedFiles(const std::vector<PayloadFile>& files, const std::strin
     const std::uint64_t now = os.Milliseconds();
     if (now - changed >= kCheckStallMs || now - start >= kCheckLimitMs) Fail();
     os.Sleep(kCheckIntervalMs);
-    toolkit.ProcessMessages();
+    window.ProcessMessages();
     const Seen seen = check.Pass();
     if (!(seen == last)) changed = os.Milliseconds();
     last = seen;

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "install/install_window.h"
 #include "install/operating_system.h"
 #include "install/payload_catalogue.h"
-#include "ui/toolkit.h"
 
 namespace install {
 
@@ -28,6 +28,6 @@ inline constexpr std::uint64_t kCheckLimitMs = 360'000;
 // ones extracted here), and with a reason added when a name could not be where the archive
 // program puts it.
 void AwaitExtractedFiles(const std::vector<PayloadFile>& files, const std::string& target,
-                         ui::Toolkit& toolkit, OperatingSystem& os);
+                         EventPump& window, OperatingSystem& os);
 
 }  // namespace install

@@ -1,7 +1,10 @@
 #include "install/folder_takeover.h"
 
 namespace install {
+namespace {
 
+// What the system shows of the target folder, the extracted folder in it and the entries that
+// would run in place of what the installer writes.
 FolderObservation ObserveTargetFolder(OperatingSystem& os, const std::string& target,
                                       const std::string& extracted) {
   FolderObservation seen{os.InspectFolder(target), os.InspectFolder(extracted), {}};
@@ -9,6 +12,8 @@ FolderObservation ObserveTargetFolder(OperatingSystem& os, const std::string& ta
     if (os.EntryExists(target + name)) seen.planted.push_back(name);
   return seen;
 }
+
+}  // namespace
 
 std::optional<std::string> FolderTakeover::TakeOver(OperatingSystem& os, const std::string& target,
                                                     const std::string& extracted) {

@@ -11,11 +11,6 @@
 
 namespace install {
 
-// What the system shows of the target folder, the extracted folder in it and the entries that
-// would run in place of what the installer writes.
-FolderObservation ObserveTargetFolder(OperatingSystem& os, const std::string& target,
-                                      const std::string& extracted);
-
 class FolderTakeover {
  public:
   // Protects the folder when it is safe to use; otherwise returns the message saying why it is

@@ -6,6 +6,7 @@
 #include "install/catalogue.h"
 #include "install/cleanup_list.h"
 #include "install/disk_selection.h"
+#include "install/extraction_check.h"
 #include "install/failure.h"
 #include "install/folder_takeover.h"
 #include "install/payload_catalogue.h"
@@ -15,11 +16,11 @@ namespace install {
 namespace {
 
 // Sleeps the whole time while the window keeps answering.
-void WaitResponsive(std::uint32_t milliseconds, ui::Toolkit& toolkit, OperatingSystem& os) {
+void WaitResponsive(std::uint32_t milliseconds, EventPump& window, OperatingSystem& os) {
   const std::uint64_t end = os.Milliseconds() + milliseconds;
   for (std::uint64_t now = os.Milliseconds(); now < end; now = os.Milliseconds()) {
     os.Sleep(static_cast<std::uint32_t>(std::min<std::uint64_t>(kResponsiveSliceMs, end - now)));
-    toolkit.ProcessMessages();
+    window.ProcessMessages();
   }
 }
 
@@ -36,8 +37,8 @@ FileIdentity SaveAndStart(OperatingSystem& os, const std::string& path,
 }
 
 // The main part; returns early for the stops that show their own message or none.
-void Install(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSystem& os,
-             CleanupList& cleanup, FolderTakeover& folder) {
+void Install(InstallWindow& window, OperatingSystem& os, CleanupList& cleanup,
+             FolderTakeover& folder) {
   std::unique_ptr<Resource> payload = os.OpenResource(kPayloadResource);
   // A payload that cannot be listed cannot be extracted either: the installation goes on as
   // for any damaged payload, and the reason shows where the extraction is checked.
@@ -49,37 +50,37 @@ void Install(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSys
     unlisted = damage.what();
   }
 
-  const std::string disk_root = ResolveDiskRoot(os, controls.disk_box.Text());
+  const std::string disk_root = ResolveDiskRoot(window);
   if (!IsValidDiskRoot(disk_root)) {
-    toolkit.ShowMessage(kInvalidDiskText);
+    window.ShowInvalidDisk();
     return;
   }
   const std::string target = TargetFolder(disk_root);
   const std::string extracted = ExtractedFolder(disk_root);
-  controls.display.SetVisible(true);
+  window.ShowProgress();
 
   os.MakeDirectory(target);
   if (!os.DirectoryExists(target)) {
-    toolkit.ShowMessage(kFolderFailedText);
+    window.ShowFolderFailed();
     return;
   }
   // The installer runs what lies in the folder as administrator: a folder that someone else
   // could have prepared is refused before anything is written.
   if (const std::optional<std::string> refusal = folder.TakeOver(os, target, extracted)) {
-    toolkit.ShowMessage(*refusal);
+    window.ShowMessage(*refusal);
     return;
   }
-  toolkit.ProcessMessages();
+  window.ProcessMessages();
 
   const FileIdentity payload_file = os.WriteFile(target + kPayloadFile, payload->Bytes());
   payload.reset();
   cleanup.Add(target + kPayloadFile, payload_file);
-  toolkit.ProcessMessages();
+  window.ProcessMessages();
   cleanup.Add(target + kArchiveLibraryFile,
               WriteResource(os, kArchiveLibraryResource, target + kArchiveLibraryFile));
   cleanup.Add(target + kArchiveProgramFile,
               WriteResource(os, kArchiveProgramResource, target + kArchiveProgramFile));
-  toolkit.ProcessMessages();
+  window.ProcessMessages();
 
   const std::string extraction_script = target + kExtractionScriptFile;
   cleanup.Add(extraction_script, SaveAndStart(os, extraction_script, ExtractionScript(disk_root)));
@@ -90,12 +91,12 @@ void Install(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSys
     if (os.Milliseconds() - started >= kExtractedFolderTimeoutMs)
       throw Failure(kExtractionFailedText);
     os.Sleep(1);
-    toolkit.ProcessMessages();
+    window.ProcessMessages();
   }
   cleanup.Add(target + kRegisterScriptFile);
 
-  toolkit.ProcessMessages();
-  WaitResponsive(10'000, toolkit, os);
+  window.ProcessMessages();
+  WaitResponsive(10'000, window, os);
   if (!os.DirectoryExists(extracted)) return;
 
   SaveAndStart(os, extracted + kSecondScriptFile, SecondScript(disk_root));
@@ -105,32 +106,31 @@ void Install(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSys
   bool probe_found = os.FileExists(probe);
   for (int polls = 0; !probe_found && polls < kSetupProbePolls; ++polls) {
     os.Sleep(1'000);
-    toolkit.ProcessMessages();
+    window.ProcessMessages();
     probe_found = os.FileExists(probe);
   }
   if (!probe_found) throw Failure(kExtractionFailedText);
 
-  toolkit.ProcessMessages();
-  WaitResponsive(60'000, toolkit, os);
-  toolkit.ProcessMessages();
+  window.ProcessMessages();
+  WaitResponsive(60'000, window, os);
+  window.ProcessMessages();
   if (unlisted) throw Failure(std::string(kExtractionFailedText) + "：" + *unlisted);
-  AwaitExtractedFiles(payload_files, target, toolkit, os);
+  AwaitExtractedFiles(payload_files, target, window, os);
   os.OpenHidden(target + kLauncherFile);
-  controls.display.SetCaption(kInstalledText);
-  toolkit.ProcessMessages();
+  window.ShowInstalled();
+  window.ProcessMessages();
 }
 
 }  // namespace
 
-void InstallSystem(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSystem& os) {
+void InstallSystem(InstallWindow& window, OperatingSystem& os) {
   CleanupList cleanup;
   FolderTakeover folder;
-  toolkit.SetScreenCursor(ui::Cursor::HourGlass);
-  controls.close_button.SetEnabled(false);
+  window.SetBusy(true);
 
   std::optional<std::string> error;
   try {
-    Install(controls, toolkit, os, cleanup, folder);
+    Install(window, os, cleanup, folder);
   } catch (const std::exception& failure) {
     error = failure.what();
   }
@@ -142,9 +142,8 @@ void InstallSystem(const InstallControls& controls, ui::Toolkit& toolkit, Operat
   } catch (const std::exception& failure) {
     if (!error) error = failure.what();
   }
-  controls.close_button.SetEnabled(true);
-  toolkit.SetScreenCursor(ui::Cursor::Default);
-  if (error) toolkit.ShowMessage(*error);
+  window.SetBusy(false);
+  if (error) window.ShowMessage(*error);
 }
 
 }  // namespace install

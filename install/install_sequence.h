@@ -1,25 +1,18 @@
 // The installation itself, run on the UI thread when Install is pressed.
+//
+// install/ holds the installation: the stored payload and where it goes, the generated scripts,
+// the cleanup list, the install disk, the target folder's safety, the check of the extracted
+// files and this sequence. It is the bottom layer and includes nothing of ui/, app/ or a
+// platform layer: it reaches the window through InstallWindow (install_window.h) and the system
+// through OperatingSystem (operating_system.h), which those layers implement.
 #pragma once
 
-#include "install/extraction_check.h"
+#include <cstdint>
+
+#include "install/install_window.h"
 #include "install/operating_system.h"
-#include "ui/toolkit.h"
 
 namespace install {
-
-// The few controls of the window the installation touches.
-struct InstallControls {
-  ui::TControl& display;  // large text showing progress
-  ui::TControl& install_button;
-  ui::TControl& close_button;
-  ui::TControl& agreement;
-  const ui::TComboBox& disk_box;
-};
-
-inline constexpr char kInstallingText[] = "正在安装系统，请稍候......";
-inline constexpr char kInstalledText[] = "系统已安装完成";
-inline constexpr char kFolderFailedText[] = "创建目录失败";
-inline constexpr char kInvalidDiskText[] = "安装盘无效";
 
 // Waits longer than these mean the extraction has failed.
 inline constexpr std::uint64_t kExtractedFolderTimeoutMs = 360'000;
@@ -31,6 +24,6 @@ inline constexpr std::uint32_t kResponsiveSliceMs = 50;
 // waits for it, checks every extracted file against the payload's catalogue, starts the installed
 // application and deletes the temporary files. Whatever happens, the temporary files are deleted,
 // Close is enabled and the cursor restored before any error is shown.
-void InstallSystem(const InstallControls& controls, ui::Toolkit& toolkit, OperatingSystem& os);
+void InstallSystem(InstallWindow& window, OperatingSystem& os);
 
 }  // namespace install

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/doubles/memory_system.h"
 #include "tests/test_window.h"
 
 namespace {
@@ -21,12 +20,13 @@ class ProbeTest : public ::testing::TestWithParam<Probe> {};
 
 TEST_P(ProbeTest, SettlesTheDiskRoot) {
   const Probe& probe = GetParam();
-  doubles::VirtualClock clock;
-  doubles::MemorySystem os(clock);
-  for (const std::string& drive : probe.drives) os.AddDrive(drive);
-  EXPECT_EQ(install::ResolveDiskRoot(os, probe.box), probe.disk_root);
+  doubles::TestWindow w;
+  for (const std::string& drive : probe.drives) w.os.AddDrive(drive);
+  w.Open();
+  w["edtDisk"].text = probe.box;
+  EXPECT_EQ(install::ResolveDiskRoot(*w.main), probe.disk_root);
   // The probe always runs, stops at the first present disk and never tests C.
-  EXPECT_EQ(os.Logged("probe"), probe.probed);
+  EXPECT_EQ(w.os.Logged("probe"), probe.probed);
 }
 
 INSTANTIATE_TEST_SUITE_P(

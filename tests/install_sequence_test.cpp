@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "install/extraction_check.h"
 #include "tests/doubles/code_page_936.h"
 #include "tests/doubles/test_archive.h"
 #include "tests/test_window.h"
@@ -55,7 +56,7 @@ struct Installation : doubles::TestWindow {
     return steps;
   }
   void ExpectStopped() {
-    EXPECT_EQ((*this)["BCButton1"].caption, install::kInstallingText);
+    EXPECT_EQ((*this)["BCButton1"].caption, ui::kInstallingText);
     EXPECT_TRUE((*this)["btnClose"].enabled);
     EXPECT_FALSE((*this)["btnInstall"].enabled);
     EXPECT_EQ(toolkit.cursor, ui::Cursor::Default);
@@ -88,7 +89,7 @@ TEST(InstallSequence, CompleteInstallation) {
   EXPECT_EQ(w.os.files.at(X("un7zip_qelsystemii.bat")), "d:\r\ncd d:\\duzozudiv\\duzozudiv\\\r\n");
   EXPECT_TRUE(w.os.files.contains(X("zerarivur.exe")));
 
-  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_EQ(w["BCButton1"].caption, ui::kInstalledText);
   EXPECT_TRUE(w["BCButton1"].visible);
   EXPECT_FALSE(w["Memo1"].visible);
   EXPECT_TRUE(w["btnClose"].enabled);
@@ -107,7 +108,7 @@ TEST(InstallSequence, DeletionFailureIsIgnored) {
   EXPECT_EQ(w.os.Logged("delete"),
             (Paths{T("duzozudiv.7z"), T("7z.exe"), T("un7zip_duzozudiv.bat")}));
   EXPECT_TRUE(w.os.files.contains(T("7z.dll")));
-  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_EQ(w["BCButton1"].caption, ui::kInstalledText);
   EXPECT_TRUE(w.toolkit.messages.empty());
 }
 
@@ -127,7 +128,7 @@ TEST(InstallSequence, WrittenFilesHoldTheResourcesAndEachIsReleasedAtOnce) {
     EXPECT_EQ((release - 1)->rfind("write ", 0), 0u) << name << " held after its file";
   }
   // Deletions that fail are ignored: the files stay and the installation still succeeds.
-  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_EQ(w["BCButton1"].caption, ui::kInstalledText);
   EXPECT_TRUE(w.toolkit.messages.empty());
 }
 
@@ -136,7 +137,7 @@ TEST(InstallSequence, StatesWhileInstallingAndTheCloseBoxRefused) {
   int refused = 0, snapshots = 0;
   w.toolkit.during_pump = [&] {
     if (snapshots++ == 0) {
-      EXPECT_EQ(w["BCButton1"].caption, install::kInstallingText);
+      EXPECT_EQ(w["BCButton1"].caption, ui::kInstallingText);
       EXPECT_FALSE(w["Memo1"].visible);
       EXPECT_FALSE(w["btnInstall"].enabled);
       EXPECT_FALSE(w["btnAgree"].visible);
@@ -154,7 +155,7 @@ TEST(InstallSequence, StatesWhileInstallingAndTheCloseBoxRefused) {
   EXPECT_GT(refused, 100);
   EXPECT_FALSE(w.toolkit.terminated);
   EXPECT_EQ(w.os.Logged("mkdir").size(), 1u);  // one installation only
-  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_EQ(w["BCButton1"].caption, ui::kInstalledText);
   EXPECT_TRUE(w.toolkit.PressCloseBox());
 }
 
@@ -167,7 +168,7 @@ TEST(InstallSequence, CloseClickedAtTheFirstPumpDoesNotEndTheProgram) {
   };
   w.Install();
   EXPECT_FALSE(w.toolkit.terminated);
-  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_EQ(w["BCButton1"].caption, ui::kInstalledText);
 }
 
 TEST(InstallSequence, PreviousInstallationIsWrittenOverAndTheWindowKeepsAnswering) {
@@ -183,7 +184,7 @@ TEST(InstallSequence, PreviousInstallationIsWrittenOverAndTheWindowKeepsAnswerin
 
   const std::uint64_t start = w.clock.now();
   w.Install();
-  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_EQ(w["BCButton1"].caption, ui::kInstalledText);
   EXPECT_EQ(w.os.files.at(T("install.bat")), w.os.resources.at("DINSTALL"));
   EXPECT_EQ(w.os.files.at(X("un7zip_qelsystemii.bat")), "d:\r\ncd d:\\duzozudiv\\duzozudiv\\\r\n");
   EXPECT_FALSE(w.os.files.contains(T("7z.dll")));
@@ -202,7 +203,7 @@ TEST(InstallSequence, ProbeWaitEndsWithinASecondOfTheFile) {
   w.Install();
   // 1 s to the folder, 10 s, polls until 100.5 s rounded up to a whole second, then 60 s.
   EXPECT_EQ(w.clock.now(), 101'000u + 60'000u);
-  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_EQ(w["BCButton1"].caption, ui::kInstalledText);
 }
 
 struct Failure {
@@ -239,7 +240,7 @@ TEST_P(FailureTest, StopsCleansUpAndReports) {
   failure.arrange(w);
   // An error is shown only after the cleanup, with Close enabled and the cursor restored.
   w.toolkit.on_message = [&](const std::string& text) {
-    if (text == install::kFolderFailedText || text == install::kInvalidDiskText) return;
+    if (text == ui::kFolderFailedText || text == ui::kInvalidDiskText) return;
     for (const std::string& path : kTemporaryFiles) EXPECT_FALSE(w.os.files.contains(path));
     EXPECT_TRUE(w["btnClose"].enabled);
     EXPECT_EQ(w.toolkit.cursor, ui::Cursor::Default);
@@ -250,65 +251,89 @@ TEST_P(FailureTest, StopsCleansUpAndReports) {
   w.ExpectStopped();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, FailureTest,
-    ::testing::Values(
-        Failure{"FolderNotCreatable",
-                [](Installation& w) { w.toolkit.Choose("edtDisk", "g:\\"); },
-                "创建目录失败",
-                {"mkdir g:\\duzozudiv\\"}},
-        Failure{"InvalidDiskText",
-                [](Installation& w) { w.toolkit.Choose("edtDisk", "d:\\&start x"); },
-                "安装盘无效",
-                {}},
-        Failure{"BlankDiskText",
-                [](Installation& w) { w.toolkit.Choose("edtDisk", "  "); },
-                "安装盘无效",
-                {}},
-        Failure{"PayloadMissing",
-                [](Installation& w) { w.os.resources.erase("DUZOZUDIV"); },
-                "找不到资源 \"DUZOZUDIV\"",
-                {}},
-        Failure{"ArchiveLibraryMissing",
-                [](Installation& w) { w.os.resources.erase("7Z"); },
-                "找不到资源 \"7Z\"",
-                {"mkdir d:\\duzozudiv\\", "protect d:\\duzozudiv\\", "write " + T("duzozudiv.7z"),
-                 "delete " + T("duzozudiv.7z"), "restore d:\\duzozudiv\\"}},
-        Failure{"InstallLineMissing", [](Installation& w) { w.os.resources.erase("DINSTALL"); },
-                "找不到资源 \"DINSTALL\"",
-                Then(Then(kWrittenUntilExtraction, {"save " + X("un7zip_qelsystemii.bat"),
-                                                    "open " + X("un7zip_qelsystemii.bat")}),
-                     kCleanup)},
-        Failure{"DiskFullWhileWritingThePayload",
-                [](Installation& w) { w.os.capacity["d:"] = 100; },
-                "无法写入文件 \"d:\\duzozudiv\\duzozudiv.7z\"：磁盘空间不足。",
-                {"mkdir d:\\duzozudiv\\", "protect d:\\duzozudiv\\", "restore d:\\duzozudiv\\"}},
-        Failure{"FileNotCreatable",
-                [](Installation& w) {
-                  w.os.directories.insert(kTarget);
-                  w.os.read_only_drives.insert("d:");
-                },
-                "无法创建文件 \"d:\\duzozudiv\\duzozudiv.7z\"：拒绝访问。",
-                {"mkdir d:\\duzozudiv\\", "protect d:\\duzozudiv\\", "restore d:\\duzozudiv\\"}},
-        Failure{"FolderCannotBeProtected",
-                [](Installation& w) { w.os.protect_fails = true; },
-                "无法设置文件夹 \"d:\\duzozudiv\\\" 的权限：拒绝访问。",
-                {"mkdir d:\\duzozudiv\\", "restore d:\\duzozudiv\\"}},
-        Failure{"ExtractionNeverCreatesTheFolder", [](Installation& w) { w.os.extraction = {}; },
-                "解压安装文件失败", Then(kWrittenUntilExtraction, kCleanup)},
-        Failure{"SetupProgramNeverAppears",
-                [](Installation& w) { w.os.extraction.probe_after_ms.reset(); }, "解压安装文件失败",
-                Then(Then(kWrittenUntilExtraction,
-                          {"save " + X("un7zip_qelsystemii.bat"),
-                           "open " + X("un7zip_qelsystemii.bat"), "write " + T("install.bat")}),
-                     kCleanup)},
-        Failure{"ExtractedFolderGoneAfterTenSeconds",
-                [](Installation& w) {
-                  w.os.extraction.probe_after_ms.reset();
-                  w.clock.At(w.clock.now() + 5'000, [&w] { w.os.directories.erase(kExtracted); });
-                },
-                "", Then(kWrittenUntilExtraction, kCleanup)}),
-    [](const ::testing::TestParamInfo<Failure>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Table, FailureTest,
+                         ::testing::
+                             Values(Failure{"FolderNotCreatable",
+                                            [](Installation& w) {
+                                              w.toolkit.Choose("edtDisk", "g:\\");
+                                            },
+                                            "创建目录失败",
+                                            {"mkdir g:\\duzozudiv\\"}},
+                                    Failure{"InvalidDiskText",
+                                            [](Installation& w) {
+                                              w.toolkit.Choose("edtDisk", "d:\\&start x");
+                                            },
+                                            "安装盘无效",
+                                            {}},
+                                    Failure{
+                                        "BlankDiskText",
+                                        [](Installation& w) { w.toolkit.Choose("edtDisk", "  "); },
+                                        "安装盘无效",
+                                        {}},
+                                    Failure{
+                                        "PayloadMissing",
+                                        [](Installation& w) { w.os.resources.erase("DUZOZUDIV"); },
+                                        "找不到资源 \"DUZOZUDIV\"",
+                                        {}},
+                                    Failure{
+                                        "ArchiveLibraryMissing",
+                                        [](Installation& w) { w.os.resources.erase("7Z"); },
+                                        "找不到资源 \"7Z\"",
+                                        {"mkdir d:\\duzozudiv\\", "protect d:\\duzozudiv\\",
+                                         "write " + T("duzozudiv.7z"),
+                                         "delete " + T("duzozudiv.7z"), "restore d:\\duzozudiv\\"}},
+                                    Failure{
+                                        "InstallLineMissing",
+                                        [](Installation& w) { w.os.resources.erase("DINSTALL"); },
+                                        "找不到资源 \"DINSTALL\"",
+                                        Then(Then(kWrittenUntilExtraction,
+                                                  {"save " + X("un7zip_qelsystemii.bat"),
+                                                   "open " + X("un7zip_qelsystemii.bat")}),
+                                             kCleanup)},
+                                    Failure{"DiskFullWhileWritingThePayload",
+                                            [](Installation& w) { w.os.capacity["d:"] = 100; },
+                                            "无法写入文件 "
+                                            "\"d:\\duzozudiv\\duzozudiv.7z\"：磁盘空间不足。",
+                                            {"mkdir d:\\duzozudiv\\", "protect d:\\duzozudiv\\",
+                                             "restore d:\\duzozudiv\\"}},
+                                    Failure{
+                                        "FileNotCreatable",
+                                        [](Installation& w) {
+                                          w.os.directories.insert(kTarget);
+                                          w.os.read_only_drives.insert("d:");
+                                        },
+                                        "无法创建文件 \"d:\\duzozudiv\\duzozudiv.7z\"：拒绝访问。",
+                                        {"mkdir d:\\duzozudiv\\", "protect d:\\duzozudiv\\",
+                                         "restore d:\\duzozudiv\\"}},
+                                    Failure{"FolderCannotBeProtected",
+                                            [](Installation& w) { w.os.protect_fails = true; },
+                                            "无法设置文件夹 \"d:\\duzozudiv\\\" 的权限：拒绝访问。",
+                                            {"mkdir d:\\duzozudiv\\", "restore d:\\duzozudiv\\"}},
+                                    Failure{"ExtractionNeverCreatesTheFolder",
+                                            [](Installation& w) { w.os.extraction = {}; },
+                                            "解压安装文件失败",
+                                            Then(kWrittenUntilExtraction, kCleanup)},
+                                    Failure{"SetupProgramNeverAppears",
+                                            [](Installation& w) {
+                                              w.os.extraction.probe_after_ms.reset();
+                                            },
+                                            "解压安装文件失败",
+                                            Then(Then(kWrittenUntilExtraction,
+                                                      {"save " + X("un7zip_qelsystemii.bat"),
+                                                       "open " + X("un7zip_qelsystemii.bat"),
+                                                       "write " + T("install.bat")}),
+                                                 kCleanup)},
+                                    Failure{"ExtractedFolderGoneAfterTenSeconds",
+                                            [](Installation& w) {
+                                              w.os.extraction.probe_after_ms.reset();
+                                              w.clock.At(w.clock.now() + 5'000, [&w] {
+                                                w.os.directories.erase(kExtracted);
+                                              });
+                                            },
+                                            "", Then(kWrittenUntilExtraction, kCleanup)}),
+                         [](const ::testing::TestParamInfo<Failure>& info) {
+                           return info.param.name;
+                         });
 
 struct Refusal {
   const char* name;
@@ -389,7 +414,7 @@ TEST(InstallSequence, VolumeWithoutAclsIsInstalledToUnprotected) {
   Installation w;
   Prepared(w, kWithoutAcls);
   w.Install();
-  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_EQ(w["BCButton1"].caption, ui::kInstalledText);
   EXPECT_TRUE(w.os.Logged("protect").empty());
   EXPECT_TRUE(w.os.Logged("restore").empty());
   EXPECT_EQ(w.os.Logged("delete"), kTemporaryFiles);
@@ -409,7 +434,7 @@ TEST(InstallSequence, CleanupDeletesOnlyTheFilesItWrote) {
             (Paths{T("duzozudiv.7z"), T("un7zip_duzozudiv.bat"), T("reg_dll.bat")}));
   EXPECT_EQ(w.os.files.at(T("7z.exe")), "replaced");
   EXPECT_TRUE(w.os.files.contains(T("7z.dll")));
-  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_EQ(w["BCButton1"].caption, ui::kInstalledText);
 }
 
 // The folder keeps the installation's protection, so the user is told.
@@ -417,7 +442,7 @@ TEST(InstallSequence, FolderSecurityNotGivenBackIsReported) {
   Installation w;
   w.os.restore_fails = true;
   w.Install();
-  EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+  EXPECT_EQ(w["BCButton1"].caption, ui::kInstalledText);
   EXPECT_EQ(w.os.Logged("delete"), kTemporaryFiles);
   EXPECT_EQ(w.toolkit.messages, Paths{"无法恢复文件夹 \"d:\\duzozudiv\\\" 的权限"});
   EXPECT_TRUE(w["btnClose"].enabled);
@@ -469,7 +494,7 @@ TEST_P(CheckTest, StartsTheApplicationOnlyWhenEveryFileIsRight) {
   EXPECT_EQ(std::count(opened.begin(), opened.end(), T("install.bat")), check.installed ? 1 : 0);
   for (const std::string& path : kTemporaryFiles) EXPECT_FALSE(w.os.files.contains(path));
   if (check.installed) {
-    EXPECT_EQ(w["BCButton1"].caption, install::kInstalledText);
+    EXPECT_EQ(w["BCButton1"].caption, ui::kInstalledText);
     EXPECT_TRUE(w.toolkit.messages.empty());
     // Each file is read once, when it has its full size.
     Paths reads = w.os.Logged("read");

@@ -69,7 +69,6 @@ TEST(StoredLayout, ControlsInCreationOrder) {
   EXPECT_TRUE(box.editable);
   EXPECT_EQ(box.tab_order, 1);
   const ui::ControlDescription& memo = *window.Find("Memo1");
-  EXPECT_EQ(memo.align, ui::Align::Top);
   EXPECT_FALSE(memo.border);
   EXPECT_TRUE(memo.vertical_scroll_bar);
   EXPECT_EQ(memo.tab_order, 2);
@@ -106,7 +105,6 @@ TEST(StoredLayout, Styles) {
   EXPECT_EQ(panel.bevel_outer, ui::Bevel::Raised);
   EXPECT_EQ(panel.bevel_width, 1);
   EXPECT_EQ(panel.bevel_inner, ui::Bevel::None);
-  EXPECT_EQ(panel.rounding, 0);
 }
 
 // A small layout with one fault each; the message must name the faulty line.

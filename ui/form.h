@@ -19,8 +19,6 @@ class TForm : private WindowEvents {
   TForm& operator=(const TForm&) = delete;
   ~TForm() override;
 
-  const WindowDescription& description() const { return description_; }
-
  protected:
   TForm(Toolkit& toolkit, std::string class_name);
 
@@ -54,8 +52,6 @@ class TForm : private WindowEvents {
   void KeyPress(const std::string& component, char32_t& key) override;
   bool CloseQuery() override;
   void BindEvent(const std::string& component, const EventBinding& binding);
-  // A handler's failure is shown to the user, never let through into the toolkit.
-  void Guarded(const std::function<void()>& call);
 
   Toolkit& toolkit_;
   std::string class_name_;

@@ -1,11 +1,14 @@
 #include "ui/hit_test.h"
 
 namespace ui {
+namespace {
 
 bool IsWindowed(ControlKind kind) {
   return kind == ControlKind::TBCButtonFocus || kind == ControlKind::TComboBox ||
          kind == ControlKind::TMemo;
 }
+
+}  // namespace
 
 const ControlDescription* TopmostAt(const WindowDescription& window, int x, int y,
                                     const std::function<bool(const ControlDescription&)>& visible) {

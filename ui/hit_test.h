@@ -9,8 +9,6 @@
 
 namespace ui {
 
-bool IsWindowed(ControlKind kind);
-
 // The topmost control under the point (client coordinates) among those for which visible()
 // holds; a panel only where none of its controls is. nullptr where there is none.
 const ControlDescription* TopmostAt(const WindowDescription& window, int x, int y,

@@ -9,11 +9,12 @@
 #include "install/failure.h"
 
 namespace ui {
-namespace {
 
-[[noreturn]] void Fail(int line, const std::string& what) {
+void FailAtLine(int line, const std::string& what) {
   throw install::Failure("窗口布局第 " + std::to_string(line) + " 行：" + what);
 }
+
+namespace {
 
 struct Line {
   int number = 0;
@@ -34,7 +35,7 @@ Line Tokenize(std::string_view text, int number) {
       break;  // a comment; "#RRGGBB" after a key is a colour
     } else if (text[i] == '"') {
       std::size_t end = text.find('"', i + 1);
-      if (end == std::string_view::npos) Fail(number, "引号没有结束");
+      if (end == std::string_view::npos) FailAtLine(number, "引号没有结束");
       line.tokens.emplace_back(text.substr(i, end + 1 - i));
       i = end + 1;
     } else {
@@ -56,15 +57,15 @@ class Values {
   bool More() const { return next_ < line_.tokens.size(); }
 
   const std::string& Word() {
-    if (!More()) Fail(number(), "属性 " + key_ + " 缺少值");
+    if (!More()) FailAtLine(number(), "属性 " + key_ + " 缺少值");
     const std::string& token = line_.tokens[next_++];
-    if (token.front() == '"') Fail(number(), "属性 " + key_ + " 的值不应加引号：" + token);
+    if (token.front() == '"') FailAtLine(number(), "属性 " + key_ + " 的值不应加引号：" + token);
     return token;
   }
   std::string String() {
-    if (!More()) Fail(number(), "属性 " + key_ + " 缺少值");
+    if (!More()) FailAtLine(number(), "属性 " + key_ + " 缺少值");
     const std::string& token = line_.tokens[next_++];
-    if (token.front() != '"') Fail(number(), "属性 " + key_ + " 的值应加引号：" + token);
+    if (token.front() != '"') FailAtLine(number(), "属性 " + key_ + " 的值应加引号：" + token);
     return token.substr(1, token.size() - 2);
   }
   int Int() { return Parse(Word()); }
@@ -77,7 +78,7 @@ class Values {
     int value = 0;
     auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
     if (error != std::errc() || end != token.data() + token.size())
-      Fail(number(), "属性 " + key_ + " 应为整数：" + token);
+      FailAtLine(number(), "属性 " + key_ + " 应为整数：" + token);
     return value;
   }
   bool Bool() { return Choice<bool>({{"true", true}, {"false", false}}); }
@@ -87,7 +88,7 @@ class Values {
     auto [end, error] = std::from_chars(token.data() + 1, token.data() + token.size(), value, 16);
     if (token.size() != 7 || token[0] != '#' || error != std::errc() ||
         end != token.data() + token.size())
-      Fail(number(), "属性 " + key_ + " 应为颜色 #RRGGBB：" + token);
+      FailAtLine(number(), "属性 " + key_ + " 应为颜色 #RRGGBB：" + token);
     return Color{static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),
                  static_cast<std::uint8_t>(value), 255};
   }
@@ -96,13 +97,13 @@ class Values {
     const std::string& token = Word();
     for (const auto& [name, value] : choices)
       if (token == name) return value;
-    Fail(number(), "属性 " + key_ + " 的值无效：" + token);
+    FailAtLine(number(), "属性 " + key_ + " 的值无效：" + token);
   }
   void Expect(std::string_view word) {
-    if (Word() != word) Fail(number(), "属性 " + key_ + " 此处应为 " + std::string(word));
+    if (Word() != word) FailAtLine(number(), "属性 " + key_ + " 此处应为 " + std::string(word));
   }
   void End() const {
-    if (More()) Fail(number(), "属性 " + key_ + " 的值过多");
+    if (More()) FailAtLine(number(), "属性 " + key_ + " 的值过多");
   }
 
  private:
@@ -119,10 +120,10 @@ std::size_t ReadProperties(const std::vector<Line>& lines, std::size_t at,
   for (; at < lines.size() && lines[at].indented; ++at) {
     const Line& line = lines[at];
     const std::string& key = line.tokens.front();
-    if (!seen.insert(key).second) Fail(line.number, "属性 " + key + " 重复");
+    if (!seen.insert(key).second) FailAtLine(line.number, "属性 " + key + " 重复");
     Values values(line, key);
     values.Word();
-    if (!read(key, values)) Fail(line.number, "未知的属性 " + key);
+    if (!read(key, values)) FailAtLine(line.number, "未知的属性 " + key);
     values.End();
   }
   return at;
@@ -130,7 +131,7 @@ std::size_t ReadProperties(const std::vector<Line>& lines, std::size_t at,
 
 void Require(const std::set<std::string>& seen, int line, std::initializer_list<const char*> keys) {
   for (const char* key : keys)
-    if (!seen.contains(key)) Fail(line, "缺少属性 " + std::string(key));
+    if (!seen.contains(key)) FailAtLine(line, "缺少属性 " + std::string(key));
 }
 
 ControlKind KindNamed(const std::string& word, int line) {
@@ -141,7 +142,7 @@ ControlKind KindNamed(const std::string& word, int line) {
       {"TTimer", ControlKind::TTimer}};
   for (const auto& [name, kind] : kKinds)
     if (word == name) return kind;
-  Fail(line, "未知的控件类型 " + word);
+  FailAtLine(line, "未知的控件类型 " + word);
 }
 
 bool IsButton(ControlKind kind) {
@@ -184,7 +185,7 @@ class Parser {
     std::size_t at = 0;
     while (at < lines_.size()) {
       const Line& header = lines_[at];
-      if (header.indented) Fail(header.number, "属性不属于任何块");
+      if (header.indented) FailAtLine(header.number, "属性不属于任何块");
       const std::string& block = header.tokens.front();
       if (block == "form")
         at = Form(at);
@@ -195,9 +196,10 @@ class Parser {
       else if (block == "panel-style")
         at = PanelStyleBlock(at);
       else
-        Fail(header.number, "未知的块 " + block);
+        FailAtLine(header.number, "未知的块 " + block);
     }
-    if (window_.class_name.empty()) Fail(lines_.empty() ? 1 : lines_.back().number, "缺少 form 块");
+    if (window_.class_name.empty())
+      FailAtLine(lines_.empty() ? 1 : lines_.back().number, "缺少 form 块");
     CheckReferences();
     return std::move(window_);
   }
@@ -206,15 +208,15 @@ class Parser {
   const std::vector<std::string>& Header(std::size_t at, std::size_t words) {
     const Line& header = lines_[at];
     if (header.tokens.size() != words + 1)
-      Fail(header.number,
-           header.tokens.front() + " 块的标题应有 " + std::to_string(words) + " 个名称");
+      FailAtLine(header.number,
+                 header.tokens.front() + " 块的标题应有 " + std::to_string(words) + " 个名称");
     return header.tokens;
   }
 
   std::size_t Form(std::size_t at) {
     const auto& header = Header(at, 1);
     int line = lines_[at].number;
-    if (!window_.class_name.empty()) Fail(line, "form 块重复");
+    if (!window_.class_name.empty()) FailAtLine(line, "form 块重复");
     window_.class_name = header[1];
     window_.line = line;
     std::set<std::string> seen;
@@ -267,7 +269,7 @@ class Parser {
     control.line = lines_[at].number;
     control.name = header[1];
     control.kind = KindNamed(header[2], control.line);
-    if (window_.Find(control.name)) Fail(control.line, "控件 " + control.name + " 重复");
+    if (window_.Find(control.name)) FailAtLine(control.line, "控件 " + control.name + " 重复");
     const ControlKind kind = control.kind;
     const bool visual = kind != ControlKind::TTimer;
     std::set<std::string> seen;
@@ -289,9 +291,6 @@ class Parser {
             control.top = v.Int();
             control.width = v.Int();
             control.height = v.Int();
-          } else if (key == "align") {
-            control.align = v.Choice<Align>(
-                {{"none", Align::None}, {"client", Align::Client}, {"top", Align::Top}});
           } else if (key == "visible") {
             control.visible = v.Bool();
           } else if (key == "tab-stop") {
@@ -356,7 +355,8 @@ class Parser {
         },
         seen);
     Require(seen, line, {"normal", "hover", "pressed"});
-    if (!window_.button_styles.emplace(name, style).second) Fail(line, "样式 " + name + " 重复");
+    if (!window_.button_styles.emplace(name, style).second)
+      FailAtLine(line, "样式 " + name + " 重复");
     return at;
   }
 
@@ -371,7 +371,7 @@ class Parser {
     };
     auto opacity = [](Values& v) {
       int value = v.Int();
-      if (value < 0 || value > 255) Fail(v.number(), "不透明度应在 0 到 255 之间");
+      if (value < 0 || value > 255) FailAtLine(v.number(), "不透明度应在 0 到 255 之间");
       return static_cast<std::uint8_t>(value);
     };
     at = ReadProperties(
@@ -394,8 +394,6 @@ class Parser {
             style.bevel_width = v.Int();
           } else if (key == "bevel-inner") {
             style.bevel_inner = bevel(v);
-          } else if (key == "rounding") {
-            style.rounding = v.Int();
           } else {
             return false;
           }
@@ -403,7 +401,8 @@ class Parser {
         },
         seen);
     Require(seen, line, {"gradient"});
-    if (!window_.panel_styles.emplace(name, style).second) Fail(line, "样式 " + name + " 重复");
+    if (!window_.panel_styles.emplace(name, style).second)
+      FailAtLine(line, "样式 " + name + " 重复");
     return at;
   }
 
@@ -413,13 +412,13 @@ class Parser {
       if (!control.parent.empty()) {
         const ControlDescription* parent = window_.Find(control.parent);
         if (!parent || parent->kind != ControlKind::TBCPanel || parent >= &control)
-          Fail(control.line, "父控件 " + control.parent + " 应为此前定义的面板");
+          FailAtLine(control.line, "父控件 " + control.parent + " 应为此前定义的面板");
       }
       if (control.style.empty()) continue;
       bool known = control.kind == ControlKind::TBCPanel
                        ? window_.panel_styles.contains(control.style)
                        : window_.button_styles.contains(control.style);
-      if (!known) Fail(control.line, "未知的样式 " + control.style);
+      if (!known) FailAtLine(control.line, "未知的样式 " + control.style);
     }
   }
 

@@ -9,6 +9,7 @@
 // Blocks: "form <class>", "control <name> <kind>", "button-style <name>", "panel-style <name>".
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "ui/window_description.h"
@@ -18,5 +19,8 @@ namespace ui {
 // Throws install::Failure naming the line for an unknown block, kind, key or style, a value
 // of the wrong form, or a missing required property.
 WindowDescription ParseLayout(std::string_view text);
+// Throws install::Failure naming the line of the stored layout, for the faults found when the
+// layout is parsed and when a window is built from it.
+[[noreturn]] void FailAtLine(int line, const std::string& what);
 
 }  // namespace ui

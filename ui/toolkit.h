@@ -80,7 +80,8 @@ class NativeWindow {
 };
 
 // What a built window reports back to the form that owns it. Every call arrives on the UI
-// thread, one at a time.
+// thread, one at a time. The toolkit is where the system calls in: what a handler throws
+// comes back to it, and it shows the text to the user and carries on.
 class WindowEvents {
  public:
   virtual ~WindowEvents() = default;

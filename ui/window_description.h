@@ -11,7 +11,6 @@ namespace ui {
 
 enum class ControlKind { TBCButton, TBCButtonFocus, TBCPanel, TComboBox, TLabel, TMemo, TTimer };
 enum class Event { Create, Click, KeyPress, Timer };
-enum class Align { None, Client, Top };
 enum class BorderStyle { None, Single, Sizeable };
 enum class Bevel { None, Raised, Lowered };
 
@@ -59,7 +58,6 @@ struct PanelStyle {
   Bevel bevel_outer = Bevel::None;
   int bevel_width = 0;
   Bevel bevel_inner = Bevel::None;
-  int rounding = 0;
   bool operator==(const PanelStyle&) const = default;
 };
 
@@ -75,7 +73,6 @@ struct ControlDescription {
   int line = 0;  // where the control's block starts
   std::string parent;
   int left = 0, top = 0, width = 0, height = 0;
-  Align align = Align::None;
   std::string caption;             // buttons and labels
   std::string text;                // memo: filled from text_resource when the form is built
   std::string text_resource;       // memo: the stored text that holds its lines
